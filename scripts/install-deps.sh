@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a make target needs, skipping those present.
+# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz)
+set -euo pipefail
+
+packages_for() {
+  case "$1" in
+    build) echo "cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev" ;;
+    qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
+    desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
+    fuzz) echo "clang libclang-rt-14-dev" ;;
+    *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
+  esac
+}
+
+missing=()
+for group in "$@"; do
+  for package in $(packages_for "$group"); do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The story being read. There is one for the whole run of the program; the
+// handlers and the engine get it by reference.
+struct StoryState {
+  // The whole story, every line followed by CR LF. Empty: no story loaded.
+  std::u16string StoryText;
+  // 1-based position where the next line begins; 0 or less: stopped.
+  int32_t StoryPos = 0;
+  // Comma-separated labels of the pending choice; empty: none pending.
+  std::u16string ChoiceList;
+  // Story flags: 0 is off, -1 is on, nothing else is ever stored.
+  int16_t FlagA = 0;
+  int16_t FlagB = 0;
+  int16_t FlagC = 0;
+  int16_t FlagD = 0;
+  int16_t FlagE = 0;
+};
+
+inline constexpr int16_t FlagOn = -1;
+inline constexpr int16_t FlagOff = 0;
+inline constexpr int FlagCount = 5;
+
+// FlagA..FlagE by number 0..4, so that the five can be handled in one loop.
+int16_t& StoryFlag(StoryState& story, int index);
