@@ -6,35 +6,10 @@
 
 #include "platform/HeadlessWindow.h"
 #include "story/mdlRead.h"
+#include "tests/ScriptedInput.h"
 #include "tests/StoryTestSupport.h"
 
 namespace {
-
-// File input that serves fixed lines and can fail on open or after N lines.
-class ScriptedInput : public TextFileInput {
- public:
-  std::vector<std::u16string> lines;
-  bool openFails = false;
-  std::optional<size_t> failAfter;
-  std::vector<std::string> opened;
-  int closes = 0;
-
-  bool Open(const std::string& path) override {
-    opened.push_back(path);
-    next_ = 0;
-    return !openFails;
-  }
-  ReadResult ReadLine(std::u16string_view& line) override {
-    if (failAfter && next_ == *failAfter) return ReadResult::Failed;
-    if (next_ == lines.size()) return ReadResult::EndOfFile;
-    line = lines[next_++];
-    return ReadResult::Line;
-  }
-  void Close() override { ++closes; }
-
- private:
-  size_t next_ = 0;
-};
 
 StoryState AllFlagsOn() {
   StoryState story;
