@@ -1,0 +1,245 @@
+#include "tools/vln/CheckMarkup.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+#include "story/StoryStrings.h"
+#include "story/mdlFunction.h"
+#include "tools/vln/CheckText.h"
+
+namespace {
+
+constexpr std::u16string_view LineBreak = u"\r\n";
+// Other readers keep positions within a line in 16 bits.
+constexpr size_t LongestPortableLine = 32766;
+// Keys 1 to 5 answer a choice; nothing reaches a sixth item.
+constexpr int ChoiceKeys = 5;
+constexpr std::array<std::u16string_view, 11> Keywords{
+    u"AON", u"BON", u"CON", u"DON", u"EON", u"AOFF", u"BOFF", u"COFF", u"DOFF", u"EOFF", u"END"};
+constexpr std::array<std::u16string_view, 5> ConditionalMarkers{u">>A", u">>B", u">>C", u">>D",
+                                                                u">>E"};
+constexpr const char* LandsOnFirstBreak =
+    "it lands on the story's first line break and goes on from the second line";
+
+bool Contains(std::u16string_view text, std::u16string_view what) {
+  return StoryFind(1, text, what) > 0;
+}
+
+size_t CountCommas(std::u16string_view list) {
+  return static_cast<size_t>(std::count(list.begin(), list.end(), u','));
+}
+
+class MarkupChecker {
+ public:
+  MarkupChecker(std::u16string_view text, CheckFindings& findings)
+      : text_(text), findings_(findings) {}
+
+  void CheckLine(const StoryLines::Line& line);
+
+ private:
+  void CheckChoice(std::u16string_view list, int64_t pos);
+  void CheckJump(std::u16string_view line, int64_t pos);
+  void CheckConditionalJump(std::u16string_view line, int64_t jump, int flag, int64_t marker,
+                            int64_t pos);
+  void CheckBranch(std::u16string_view target, bool flagOn, char letter,
+                   std::u16string_view names, int64_t pos);
+
+  // The search a jump or a choice makes: a line break followed by the target.
+  bool BeginsALine(std::u16string_view target);
+  std::string MissHint(std::u16string_view target) const;
+  int64_t Where(std::u16string_view part, int64_t fallback) const {
+    return PositionIn(text_, part, fallback);
+  }
+  void Error(int64_t pos, std::string message) {
+    findings_.push_back({pos, CheckFinding::Severity::Error, std::move(message)});
+  }
+  void Warning(int64_t pos, std::string message) {
+    findings_.push_back({pos, CheckFinding::Severity::Warning, std::move(message)});
+  }
+
+  std::u16string_view text_;
+  CheckFindings& findings_;
+  std::unordered_map<std::u16string, bool> found_;
+};
+
+bool MarkupChecker::BeginsALine(std::u16string_view target) {
+  std::u16string search(LineBreak);
+  search += target;
+  const auto [entry, added] = found_.try_emplace(search, false);
+  if (added) entry->second = StoryFind(1, text_, search) > 0;
+  return entry->second;
+}
+
+std::string MarkupChecker::MissHint(std::u16string_view target) const {
+  if (!target.empty() && (target.front() == u' ' || target.front() == u'\u3000')) {
+    return " (the space in front belongs to the name)";
+  }
+  if (text_.starts_with(target)) return " (the first line can never be a target)";
+  return "";
+}
+
+// Follows the steps of the line interpreter from the start of the line.
+void MarkupChecker::CheckLine(const StoryLines::Line& line) {
+  const std::u16string_view raw = line.Text;
+  if (raw.size() > LongestPortableLine) {
+    Warning(line.Start, "line is " + std::to_string(raw.size()) +
+                            " characters long: readers that allow 32,766 may fail on it");
+  }
+  if (const size_t feed = raw.find(u'\n'); feed != std::u16string_view::npos) {
+    Warning(line.Start + static_cast<int64_t>(feed),
+            "line ends in a lone LF, which the reader does not take as a line break: it reads "
+            "this line and the next as one");
+  }
+
+  std::u16string_view text = StoryTrim(raw);
+  if (!text.empty() && text.front() == u'[') {
+    const int64_t close = StoryFind(1, text, u"]");
+    if (close == 0) {
+      Warning(line.Start, "\"[\" begins the line " + Quoted(text) +
+                              " but no \"]\" ends the label: the whole line is shown");
+    }
+    text = StoryTrim(StoryMid(text, close + 1));
+  }
+
+  if (const int64_t choice = StoryFind(1, text, u"??"); choice > 0) {
+    CheckChoice(StoryTrim(StoryMid(text, choice + 2)), Where(text.substr(choice - 1), line.Start));
+    text = StoryTrim(StoryLeft(text, choice - 1));
+  }
+
+  if (const int64_t command = StoryFind(1, text, u"::"); command > 0) {
+    const int64_t pos = Where(text.substr(command - 1), line.Start);
+    const std::u16string_view part = StoryTrim(StoryMid(text, command + 2));
+    const std::u16string upper = StoryUpperCase(part);
+    if (const int64_t jump = StoryFind(1, part, u">>"); jump > 0) {
+      Warning(pos, "jump " + Quoted(StoryMid(part, jump)) +
+                       " after \"::\" is part of the command and is never taken");
+    }
+    if (std::none_of(Keywords.begin(), Keywords.end(),
+                     [&](std::u16string_view k) { return Contains(upper, k); })) {
+      Warning(pos, "command " + Quoted(part) +
+                       " has no known keyword (AON-EON, AOFF-EOFF, END) and does nothing");
+    }
+    text = StoryTrim(StoryLeft(text, command - 1));
+    if (Contains(upper, u"END")) {
+      if (const int64_t jump = StoryFind(1, text, u">>"); jump > 0) {
+        Warning(Where(text.substr(jump - 1), pos),
+                "jump " + Quoted(StoryMid(text, jump)) +
+                    " is never taken: \"END\" in the command stops the story first");
+      }
+      return;
+    }
+  }
+
+  CheckJump(text, line.Start);
+}
+
+void MarkupChecker::CheckChoice(std::u16string_view list, int64_t pos) {
+  if (list.empty()) {
+    Warning(pos, "\"??\" is followed by no choice list: no choice is offered");
+    return;
+  }
+  for (const std::u16string_view marker : {u"::", u">>"}) {
+    if (Contains(list, marker)) {
+      Warning(pos, "\"" + std::string(marker == u"::" ? "::" : ">>") + "\" after \"??\" is part of the choice list " +
+                       Quoted(list) + ", not a " + (marker == u"::" ? "command" : "jump"));
+    }
+  }
+  const size_t count = CountCommas(list) + 1;
+  const int keyed = static_cast<int>(std::min<size_t>(count, ChoiceKeys));
+  int answerable = 0;
+  for (int i = 0; i < keyed; ++i) {
+    if (!GetListItem(list, i).empty()) ++answerable;
+  }
+  if (answerable == 0) {
+    Error(pos, "no key can answer the choice " + Quoted(list) +
+                   ": its first five items are empty, so the reader is stuck until it is "
+                   "restarted");
+  }
+  for (int i = 0; i < keyed && answerable > 0; ++i) {
+    const std::u16string item = GetListItem(list, i);
+    const std::string key = std::to_string(i + 1);
+    if (item.empty()) {
+      Warning(pos, "choice item " + key + " of " + Quoted(list) + " is empty: key " + key +
+                       " does nothing");
+    } else if (!BeginsALine(item)) {
+      Error(pos, "choice target " + Quoted(item) + " does not begin any line" + MissHint(item) +
+                     ": key " + key + " lands in the wrong place");
+    }
+  }
+  if (count > ChoiceKeys) {
+    Warning(pos, "choice item 6 " + Quoted(GetListItem(list, ChoiceKeys)) +
+                     (count > ChoiceKeys + 1 ? " and those after it" : "") +
+                     " cannot be chosen: keys 1 to 5 reach only the first five items");
+  }
+}
+
+void MarkupChecker::CheckJump(std::u16string_view line, int64_t lineStart) {
+  const int64_t jump = StoryFind(1, line, u">>");
+  if (jump == 0) return;
+  const int64_t pos = Where(line.substr(jump - 1), lineStart);
+  for (int flag = 0; flag < static_cast<int>(ConditionalMarkers.size()); ++flag) {
+    if (const int64_t marker = StoryFind(1, line, ConditionalMarkers[flag]); marker > 0) {
+      CheckConditionalJump(line, jump, flag, marker, pos);
+      return;
+    }
+  }
+  const std::u16string_view target = StoryTrim(StoryMid(line, jump + 2));
+  if (target.empty()) {
+    Error(pos, std::string("jump \">>\" names no target: ") + LandsOnFirstBreak);
+  } else if (!BeginsALine(target)) {
+    Error(pos, "jump target " + Quoted(target) + " does not begin any line" + MissHint(target) +
+                   ": the story stops here");
+  }
+}
+
+void MarkupChecker::CheckConditionalJump(std::u16string_view line, int64_t jump, int flag,
+                                         int64_t marker, int64_t pos) {
+  const char letter = static_cast<char>('A' + flag);
+  const std::string flagName = std::string("flag ") + letter;
+  const std::u16string_view names = StoryTrim(StoryMid(line, jump + 3));
+  const std::u16string_view plainTarget = StoryTrim(StoryMid(line, jump + 2));
+  const size_t commas = CountCommas(names);
+  if (marker != jump) {
+    Warning(pos, "\">>" + std::string(1, letter) + "\" is not the line's first \">>\": its names " +
+                     "are read from just after the first one, " + Quoted(names));
+  } else if (commas == 0 &&
+             (names.empty() || names.front() != u'[' || BeginsALine(plainTarget))) {
+    // One name that does not look like a label: the author meant a plain jump.
+    Error(pos, "jump target " + Quoted(plainTarget) + " begins with \"" + letter +
+                   "\", so it is read as a conditional jump on " + flagName + " with the names " +
+                   Quoted(names) + "; bracket the label or begin it with another letter");
+    return;
+  }
+  CheckBranch(GetListItem(names, 0), true, letter, names, pos);
+  CheckBranch(GetListItem(names, 1), false, letter, names, pos);
+  if (commas >= 2) {
+    const size_t third = names.find(u',', names.find(u',') + 1);
+    Warning(pos, "conditional jump on " + flagName + " takes two names; " +
+                     Quoted(names.substr(third + 1)) + " after the second is ignored");
+  }
+}
+
+void MarkupChecker::CheckBranch(std::u16string_view target, bool flagOn, char letter,
+                                std::u16string_view names, int64_t pos) {
+  const std::string branch = std::string("flag ") + letter + (flagOn ? " on" : " off");
+  if (target.empty()) {
+    const bool oneName = !flagOn && CountCommas(names) == 0;
+    Error(pos, "conditional jump " + Quoted(names) +
+                   (oneName ? " has only one name: with " + branch
+                            : " has no name for " + branch) +
+                   ", " + LandsOnFirstBreak);
+  } else if (!BeginsALine(target)) {
+    Error(pos, "jump target " + Quoted(target) + " (" + branch + ") does not begin any line" +
+                   MissHint(target) + ": the story stops here");
+  }
+}
+
+}  // namespace
+
+CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines) {
+  CheckFindings findings;
+  MarkupChecker checker(text, findings);
+  for (const StoryLines::Line& line : lines.Lines()) checker.CheckLine(line);
+  return findings;
+}

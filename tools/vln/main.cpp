@@ -1,0 +1,43 @@
+// vln: the story author's tool. Plays a story through the reader's own
+// handlers without a window, and checks stories for mistakes a reader would
+// run into.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/StoryFileInput.h"
+#include "tools/vln/CheckCommand.h"
+#include "tools/vln/PlayCommand.h"
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: vln play [--json] STORY [EVENT...]\n"
+    "       vln check STORY...\n"
+    "play: runs the events (or those read from standard input, one per line) and prints the\n"
+    "      caption after each; events: open, exit, down, up, space, enter, 1-5, kp1-kp5,\n"
+    "      key:N, shift+/ctrl+/alt+ before a key, file:PATH, cancel\n"
+    "check: reports FILE:LINE: error/warning lines; exit 1 on errors, 2 if a file cannot be read\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::ios::sync_with_stdio(false);
+  const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (words.empty()) {
+    std::cerr << Usage;
+    return 2;
+  }
+  const std::string& command = words.front();
+  const std::vector<std::string> rest(words.begin() + 1, words.end());
+  StoryFileInput input;
+  if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr, input);
+  if (command == "check") return RunCheck(rest, std::cout, std::cerr, input);
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << Usage;
+    return 0;
+  }
+  std::cerr << "vln: unknown command \"" << command << "\"\n" << Usage;
+  return 2;
+}
