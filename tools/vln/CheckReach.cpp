@@ -40,11 +40,12 @@ class ReachWalk {
 
  private:
   void Visit(int32_t pos) {
-    if (pos > 0 && seen_.insert(pos).second) pending_.push_back(pos);
+    if (pos <= 0) return;
+    MarkShown(pos);
+    if (seen_.insert(pos).second) pending_.push_back(pos);
   }
 
   void Step(int32_t pos) {
-    MarkShown(pos);
     // A conditional jump tests one flag; all off and all on give both of its
     // branches. Commands on the line run before the test, as in the reader.
     for (const int16_t flags : {FlagOff, FlagOn}) {
@@ -63,8 +64,11 @@ class ReachWalk {
         const std::u16string label = GetListItem(probe_.ChoiceList, i);
         if (label.empty()) continue;
         const std::u16string search = u"\r\n" + label;
-        const int64_t landing = StoryFind(1, probe_.StoryText, search) +
-                                static_cast<int64_t>(search.size());
+        const int64_t found = StoryFind(1, probe_.StoryText, search);
+        const int64_t landing = found + static_cast<int64_t>(search.size());
+        // The chosen label's line is reached even when nothing follows the
+        // label on it.
+        if (found > 0) reached_[lines_.LineIndexAt(landing - 1)] = true;
         Visit(static_cast<int32_t>(
             std::min<int64_t>(landing, std::numeric_limits<int32_t>::max())));
       }

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/VlnFakeFiles.h"
+#include "tools/vln/PlayCommand.h"
+#include "tools/vln/PlayEvent.h"
+#include "tools/vln/PlayReport.h"
+#include "tools/vln/PlaySession.h"
+
+namespace {
+
+const std::vector<std::u16string> WorkedExample = {
+    u"[start]Morning. The alarm rings.",
+    u"Get up or sleep on??[up],[sleep]",
+    u"[up]You get up.::AON",
+    u"You leave the house.>>[road]",
+    u"[sleep]You sleep on.::AOFF",
+    u"[road]On the road.>>A[bus],[late]",
+    u"[bus]You catch the bus.::END",
+    u"[late]You miss the bus.::END",
+};
+
+// A story that leaves a choice pending with FlagA and FlagD on.
+const std::vector<std::u16string> PendingChoice = {
+    u"First::AON DON",
+    u"Pick one??[a],[b]",
+};
+
+const std::vector<std::u16string> SecondStory = {
+    u"Second story",
+    u"[b]Landed on b in the second story",
+    u"[a]Landed on a in the second story",
+};
+
+struct PlayRun {
+  int status = 0;
+  std::vector<std::string> lines;
+  std::string errors;
+};
+
+PlayRun Play(const std::vector<std::string>& args, const std::string& input = "") {
+  VlnFakeFiles files;
+  files.files["worked.vln"] = WorkedExample;
+  files.files["pending.vln"] = PendingChoice;
+  files.files["second.vln"] = SecondStory;
+  std::istringstream in(input);
+  std::ostringstream out;
+  std::ostringstream err;
+  PlayRun run;
+  run.status = RunPlay(args, in, out, err, files);
+  std::istringstream printed(out.str());
+  for (std::string line; std::getline(printed, line);) run.lines.push_back(line);
+  run.errors = err.str();
+  return run;
+}
+
+std::string Field(const std::string& json, const std::string& key) {
+  const std::regex pattern("\"" + key + "\":(\"(?:[^\"\\\\]|\\\\.)*\"|\\[[^\\]]*\\]|[^,}]+)");
+  std::smatch match;
+  if (!std::regex_search(json, match, pattern)) return "<missing " + key + ">";
+  return match[1].str();
+}
+
+struct Row {
+  const char* caption;  // as JSON writes it, quotes included
+  const char* pos;
+};
+
+void ExpectRows(const PlayRun& run, const std::vector<Row>& rows) {
+  ASSERT_EQ(run.status, 0) << run.errors;
+  ASSERT_EQ(run.lines.size(), rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(Field(run.lines[i], "caption"), rows[i].caption) << "line " << i << ": " << run.lines[i];
+    EXPECT_EQ(Field(run.lines[i], "pos"), rows[i].pos) << "line " << i << ": " << run.lines[i];
+  }
+}
+
+TEST(VlnPlay, WorkedExampleGettingUp) {
+  ExpectRows(Play({"--json", "worked.vln", "open", "down", "1", "down", "down", "down", "down",
+                  "down"}),
+             {
+                 {"\"Velnori\"", "0"},
+                 {"\"Morning. The alarm rings.\"", "35"},
+                 {"\"Get up or sleep on\"", "69"},
+                 {"\"You get up.\"", "91"},
+                 {"\"You leave the house.\"", "147"},
+                 {"\"\"", "149"},
+                 {"\"On the road.\"", "182"},
+                 {"\"\"", "184"},
+                 {"\"You catch the bus.\"", "0"},
+             });
+}
+
+TEST(VlnPlay, WorkedExampleSleepingOn) {
+  ExpectRows(Play({"--json", "worked.vln", "down", "down", "2", "down", "down", "down", "down"}),
+             {
+                 {"\"Velnori\"", "0"},
+                 {"\"Morning. The alarm rings.\"", "35"},
+                 {"\"Get up or sleep on\"", "69"},
+                 {"\"You sleep on.\"", "149"},
+                 {"\"On the road.\"", "212"},
+                 {"\"\"", "214"},
+                 {"\"You miss the bus.\"", "0"},
+                 {"\"You miss the bus.\"", "0"},
+             });
+}
+
+TEST(VlnPlay, JsonLinesHoldExactlyTheAgreedKeys) {
+  const PlayRun run = Play({"--json", "worked.vln", "open", "down"});
+  ASSERT_EQ(run.lines.size(), 3u);
+  EXPECT_EQ(run.lines[0],
+            "{\"event\":\"start\",\"caption\":\"Velnori\",\"pos\":0,\"choice\":\"\","
+            "\"flags\":[0,0,0,0,0],\"minimized\":false,\"length\":0,\"message\":null,"
+            "\"dialog\":null}");
+  EXPECT_EQ(run.lines[1],
+            "{\"event\":\"open\",\"caption\":\"Morning. The alarm rings.\",\"pos\":35,"
+            "\"choice\":\"\",\"flags\":[0,0,0,0,0],\"minimized\":false,\"length\":243,"
+            "\"message\":null,\"dialog\":{\"title\":\"ファイルを開く\",\"filter\":"
+            "\"Velnoriファイル(*.vln)|*.vln\",\"filter_index\":1,\"file_name\":\"\",\"flags\":4}}");
+  EXPECT_EQ(Field(run.lines[2], "choice"), "\"[up],[sleep]\"");
+  EXPECT_EQ(Field(run.lines[2], "dialog"), "null");
+}
+
+// Each row: a script, then what the last event leaves behind.
+struct KeyRow {
+  std::vector<std::string> events;
+  const char* caption;
+  const char* pos;
+  const char* choice;
+  const char* minimized;
+  const char* reason;
+};
+
+TEST(VlnPlay, EveryKindOfKeyGoesThroughTheHandler) {
+  const std::vector<KeyRow> rows = {
+      {{"down"}, "\"Morning. The alarm rings.\"", "35", "\"\"", "false",
+       "Down with no story opens one"},
+      {{"open", "up"}, "\"Morning. The alarm rings.\"", "35", "\"\"", "false", "Up does nothing"},
+      {{"open", "enter"}, "\"Morning. The alarm rings.\"", "35", "\"\"", "false",
+       "Enter does nothing"},
+      {{"open", "key:40"}, "\"Get up or sleep on\"", "69", "\"[up],[sleep]\"", "false",
+       "key:40 is the Down arrow"},
+      {{"open", "shift+ctrl+alt+down"}, "\"Get up or sleep on\"", "69", "\"[up],[sleep]\"",
+       "false", "modifiers never change a key"},
+      {{"open", "down", "down"}, "\"Get up or sleep on\"", "69", "\"[up],[sleep]\"", "false",
+       "Down is ignored while a choice is pending"},
+      {{"open", "down", "3"}, "\"Get up or sleep on\"", "69", "\"[up],[sleep]\"", "false",
+       "a key with no item leaves the choice pending"},
+      {{"open", "down", "kp2"}, "\"You sleep on.\"", "149", "\"\"", "false",
+       "keypad 2 picks the second item"},
+      {{"open", "down", "ctrl+kp1"}, "\"You get up.\"", "91", "\"\"", "false",
+       "keypad 1 with Ctrl picks the first"},
+      {{"open", "down", "space"}, "\"Get up or sleep on\"", "69", "\"[up],[sleep]\"", "true",
+       "Space minimizes even while choosing"},
+      {{"open", "space", "down"}, "\"Get up or sleep on\"", "69", "\"[up],[sleep]\"", "true",
+       "the story goes on while minimized"},
+      {{"open", "down", "1", "open"}, "\"Morning. The alarm rings.\"", "35", "\"\"", "false",
+       "open starts the story again"},
+  };
+  for (const KeyRow& row : rows) {
+    std::vector<std::string> args = {"--json", "worked.vln"};
+    args.insert(args.end(), row.events.begin(), row.events.end());
+    const PlayRun run = Play(args);
+    ASSERT_EQ(run.status, 0) << row.reason;
+    ASSERT_EQ(run.lines.size(), row.events.size() + 1) << row.reason;
+    const std::string& last = run.lines.back();
+    EXPECT_EQ(Field(last, "caption"), row.caption) << row.reason;
+    EXPECT_EQ(Field(last, "pos"), row.pos) << row.reason;
+    EXPECT_EQ(Field(last, "choice"), row.choice) << row.reason;
+    EXPECT_EQ(Field(last, "minimized"), row.minimized) << row.reason;
+    EXPECT_EQ(Field(last, "event"), "\"" + row.events.back() + "\"") << row.reason;
+  }
+}
+
+TEST(VlnPlay, ExitEndsTheSessionAndLaterEventsAreIgnored) {
+  const PlayRun run = Play({"--json", "worked.vln", "open", "exit", "down", "down"});
+  ASSERT_EQ(run.status, 0);
+  ASSERT_EQ(run.lines.size(), 3u);
+  EXPECT_EQ(Field(run.lines[2], "event"), "\"exit\"");
+  EXPECT_EQ(Field(run.lines[2], "pos"), "35");
+}
+
+TEST(VlnPlay, CancelledDialogShowsTheReadersMessageOnce) {
+  const PlayRun run = Play({"--json", "worked.vln", "open", "cancel", "open", "open"});
+  ASSERT_EQ(run.lines.size(), 5u);
+  EXPECT_EQ(Field(run.lines[2], "message"), "null") << "cancel itself shows nothing";
+  EXPECT_EQ(Field(run.lines[2], "dialog"), "null");
+  // The story read before is gone, the caption keeps its last line.
+  EXPECT_EQ(Field(run.lines[3], "message"), "\"ファイルが開けません\"");
+  EXPECT_EQ(Field(run.lines[3], "caption"), "\"Morning. The alarm rings.\"");
+  EXPECT_EQ(Field(run.lines[3], "length"), "0");
+  EXPECT_EQ(Field(run.lines[3], "pos"), "1");
+  EXPECT_NE(Field(run.lines[3], "dialog"), "null") << "the dialog was shown before it was cancelled";
+  // Only the next dialog was cancelled.
+  EXPECT_EQ(Field(run.lines[4], "message"), "null");
+  EXPECT_EQ(Field(run.lines[4], "pos"), "35");
+}
+
+TEST(VlnPlay, MissingStoryIsTheReadersMessageNotAUsageError) {
+  const PlayRun run = Play({"--json", "nowhere.vln", "down", "down"});
+  ASSERT_EQ(run.status, 0);
+  ASSERT_EQ(run.lines.size(), 3u);
+  EXPECT_EQ(Field(run.lines[1], "message"), "\"ファイルが開けません\"");
+  EXPECT_EQ(Field(run.lines[1], "caption"), "\"Velnori\"");
+  // No story is loaded, so Down opens the dialog again.
+  EXPECT_EQ(Field(run.lines[2], "message"), "\"ファイルが開けません\"");
+}
+
+TEST(VlnPlay, PendingChoiceAndFlagsDAndESurviveANewStory) {
+  const PlayRun run = Play({"--json", "pending.vln", "open", "down", "file:second.vln", "open",
+                           "down", "1"});
+  ASSERT_EQ(run.lines.size(), 7u);
+  EXPECT_EQ(Field(run.lines[2], "flags"), "[-1,0,0,-1,0]");
+  EXPECT_EQ(Field(run.lines[3], "dialog"), "null") << "file: only changes the next answer";
+  EXPECT_EQ(Field(run.lines[4], "caption"), "\"Second story\"");
+  EXPECT_EQ(Field(run.lines[4], "choice"), "\"[a],[b]\"") << "the choice stays pending";
+  EXPECT_EQ(Field(run.lines[4], "flags"), "[0,0,0,-1,0]") << "A-C cleared, D kept";
+  EXPECT_EQ(Field(run.lines[5], "caption"), "\"Second story\"") << "Down waits for the choice";
+  EXPECT_EQ(Field(run.lines[6], "caption"), "\"Landed on a in the second story\"");
+  EXPECT_EQ(Field(run.lines[6], "choice"), "\"\"");
+}
+
+TEST(VlnPlay, ChoiceLandingInsideAPairWritesTheLoneSurrogate) {
+  VlnFakeFiles files;
+  files.files["pair.vln"] = {u"\U0001F600\U0001F600\U0001F600", u"Pick??[zz]"};
+  std::istringstream in;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunPlay({"--json", "pair.vln", "down", "down", "1"}, in, out, err, files), 0);
+  std::istringstream printed(out.str());
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(printed, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(Field(lines[1], "caption"), "\"\xf0\x9f\x98\x80\xf0\x9f\x98\x80\xf0\x9f\x98\x80\"");
+  // "[zz]" begins no line: the landing is 2 + 4 units from the start, on the
+  // low half of the third pair.
+  EXPECT_EQ(Field(lines[3], "caption"), "\"\\ude00\"");
+  EXPECT_EQ(Field(lines[3], "pos"), "9");
+}
+
+TEST(VlnPlay, BadEventsOnTheCommandLineRunNothing) {
+  const PlayRun run = Play({"--json", "worked.vln", "open", "jump", "down", "key:70000"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(run.lines.empty()) << "nothing may run before all events are checked";
+  EXPECT_NE(run.errors.find("\"jump\""), std::string::npos) << run.errors;
+  EXPECT_NE(run.errors.find("\"key:70000\""), std::string::npos) << run.errors;
+}
+
+TEST(VlnPlay, UsageErrors) {
+  const std::vector<std::pair<std::vector<std::string>, const char*>> rows = {
+      {{}, "no story"},
+      {{"--json"}, "an option but no story"},
+      {{"--jsn", "worked.vln"}, "an unknown option"},
+  };
+  for (const auto& [args, reason] : rows) {
+    const PlayRun run = Play(args);
+    EXPECT_EQ(run.status, 2) << reason;
+    EXPECT_TRUE(run.lines.empty()) << reason;
+    EXPECT_FALSE(run.errors.empty()) << reason;
+  }
+  // After "--" a story name may begin with a dash.
+  EXPECT_EQ(Play({"--", "-odd.vln", "down"}).status, 0);
+}
+
+TEST(VlnPlay, EventsFromInputRunOneByOneAndSkipBadLines) {
+  const PlayRun run = Play({"--json", "worked.vln"}, "open\r\n\n  down  \nwat\n1\nexit\ndown\n");
+  EXPECT_EQ(run.status, 2) << "a bad line still fails the run";
+  ASSERT_EQ(run.lines.size(), 5u) << "start, open, down, 1, exit";
+  EXPECT_EQ(Field(run.lines[1], "event"), "\"open\"");
+  EXPECT_EQ(Field(run.lines[2], "event"), "\"down\"");
+  EXPECT_EQ(Field(run.lines[3], "caption"), "\"You get up.\"");
+  EXPECT_EQ(Field(run.lines[4], "event"), "\"exit\"");
+  EXPECT_NE(run.errors.find("\"wat\" on input line 4"), std::string::npos) << run.errors;
+}
+
+TEST(VlnPlay, EventsFromInputAllGoodExitZero) {
+  const PlayRun run = Play({"worked.vln"}, "down\ndown\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.lines.size(), 3u);
+}
+
+TEST(VlnPlay, TextOutputMarksWhatTheCaptionCannotShow) {
+  const PlayRun run = Play({"worked.vln", "cancel", "down", "down", "down", "1", "space", "down",
+                           "down", "down", "down", "down", "exit"});
+  ASSERT_EQ(run.status, 0);
+  const std::vector<std::string> expected = {
+      "Velnori  <no story>",
+      "Velnori  <no story>",
+      "Velnori  <message \"ファイルが開けません\"> <no story>",
+      "Morning. The alarm rings.",
+      "Get up or sleep on  <choice [up],[sleep]>",
+      "You get up.",
+      "You get up.  <minimized>",
+      "You leave the house.  <minimized>",
+      "  <minimized>",
+      "On the road.  <minimized>",
+      "  <minimized>",
+      "You catch the bus.  <stopped> <minimized>",
+      "You catch the bus.  <stopped> <minimized> <exit>",
+  };
+  EXPECT_EQ(run.lines, expected);
+}
+
+}  // namespace
