@@ -1,0 +1,312 @@
+#include "platform/StoryDecoder.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr char16_t Replacement = u'\uFFFD';
+constexpr size_t NotUtf8 = static_cast<size_t>(-1);
+
+bool StartsWith(std::string_view bytes, std::string_view mark) {
+  return bytes.substr(0, mark.size()) == mark;
+}
+
+constexpr std::string_view Utf8Mark{"\xEF\xBB\xBF", 3};
+constexpr std::string_view Utf16LEMark{"\xFF\xFE", 2};
+constexpr std::string_view Utf16BEMark{"\xFE\xFF", 2};
+
+// Length of the well-formed UTF-8 sequence at `p` (Unicode's table of
+// well-formed byte sequences: no overlong forms, no surrogates, nothing past
+// U+10FFFF), with its code point in `codePoint`; 0 when the bytes there are
+// not one. `p` points at a byte of 0x80 or above.
+int Utf8Sequence(const unsigned char* p, size_t left, char32_t& codePoint) {
+  const unsigned lead = p[0];
+  int length = 0;
+  unsigned low = 0x80;
+  unsigned high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    codePoint = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    codePoint = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (left < static_cast<size_t>(length)) return 0;
+  if (p[1] < low || p[1] > high) return 0;
+  codePoint = (codePoint << 6) | (p[1] & 0x3F);
+  for (int i = 2; i < length; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (p[i] & 0x3F);
+  }
+  return length;
+}
+
+bool EightAsciiBytes(const unsigned char* p) {
+  uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return (word & 0x8080808080808080u) == 0;
+}
+
+// Decodes UTF-8. Strict: gives NotUtf8 at the first ill-formed byte, so that
+// the caller can fall back to code page 932. Otherwise an ill-formed byte
+// becomes U+FFFD and decoding goes on with the next byte.
+template <bool Strict>
+size_t DecodeUtf8(const unsigned char* in, size_t size, char16_t* out) {
+  char16_t* const start = out;
+  size_t i = 0;
+  while (i < size) {
+    // Story text is mostly markup, digits and line breaks between the
+    // Japanese, and a file may well be all ASCII: take it eight at a time.
+    while (i + 8 <= size && EightAsciiBytes(in + i)) {
+      for (int k = 0; k < 8; ++k) out[k] = in[i + k];
+      out += 8;
+      i += 8;
+    }
+    if (i == size) break;
+    if (in[i] < 0x80) {
+      *out++ = in[i++];
+      continue;
+    }
+    char32_t codePoint = 0;
+    const int length = Utf8Sequence(in + i, size - i, codePoint);
+    if (length == 0) {
+      if constexpr (Strict) return NotUtf8;
+      *out++ = Replacement;
+      ++i;
+      continue;
+    }
+    if (codePoint >= 0x10000) {
+      codePoint -= 0x10000;
+      *out++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+    } else {
+      *out++ = static_cast<char16_t>(codePoint);
+    }
+    i += static_cast<size_t>(length);
+  }
+  return static_cast<size_t>(out - start);
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Decodes UTF-16 without its mark. A surrogate without its partner and an odd
+// last byte each become U+FFFD.
+size_t DecodeUtf16(const unsigned char* in, size_t size, char16_t* out, bool bigEndian) {
+  const size_t units = size / 2;
+  for (size_t i = 0; i < units; ++i) {
+    const unsigned first = bigEndian ? in[2 * i] : in[2 * i + 1];
+    const unsigned second = bigEndian ? in[2 * i + 1] : in[2 * i];
+    out[i] = static_cast<char16_t>((first << 8) | second);
+  }
+  for (size_t i = 0; i < units; ++i) {
+    if (IsHighSurrogate(out[i]) && i + 1 < units && IsLowSurrogate(out[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(out[i]) || IsLowSurrogate(out[i])) {
+      out[i] = Replacement;
+    }
+  }
+  size_t written = units;
+  if (size % 2 != 0) out[written++] = Replacement;
+  return written;
+}
+
+const char* NativeUtf16() {
+  return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+}
+
+// Code page 932 as the C library's converter reads it (the table Japanese
+// Windows uses: NEC and IBM rows included, 0x5C a backslash), asked once for
+// every one- and two-byte code and kept in a table. The converter is
+// stateless and decides from a lead byte and the byte after it, so the table
+// reads exactly as the converter does, at several times its speed.
+class Cp932Table {
+ public:
+  enum class Kind : unsigned char { Invalid, Single, Lead };
+
+  Cp932Table() {
+    const iconv_t converter = iconv_open(NativeUtf16(), "CP932");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return;
+    usable_ = true;
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      const unsigned char one[1] = {static_cast<unsigned char>(byte)};
+      char16_t unit = 0;
+      switch (Convert(converter, one, 1, unit)) {
+        case Outcome::Unit:
+          kinds_[byte] = Kind::Single;
+          singles_[byte] = unit;
+          break;
+        case Outcome::CutOff:
+          kinds_[byte] = Kind::Lead;
+          FillPairs(converter, byte);
+          break;
+        case Outcome::Invalid:
+          break;
+        case Outcome::Unexpected:
+          usable_ = false;
+          break;
+      }
+    }
+    iconv_close(converter);
+  }
+
+  // False when the converter is missing or answered in a way a table cannot
+  // hold (then nothing but ASCII can be read faithfully).
+  bool Usable() const { return usable_; }
+
+  size_t Decode(const unsigned char* in, size_t size, char16_t* out) const {
+    char16_t* const start = out;
+    size_t i = 0;
+    while (i < size) {
+      const unsigned byte = in[i];
+      switch (kinds_[byte]) {
+        case Kind::Single:
+          *out++ = singles_[byte];
+          ++i;
+          continue;
+        case Kind::Lead:
+          if (i + 1 < size) {
+            const char16_t unit = pairs_[byte * 256 + in[i + 1]];
+            if (unit != NoUnit) {
+              *out++ = unit;
+              i += 2;
+              continue;
+            }
+          }
+          break;
+        case Kind::Invalid:
+          break;
+      }
+      // A byte the converter refuses, or a lead byte whose second byte is
+      // wrong or cut off at the end: one replacement, then the next byte.
+      *out++ = Replacement;
+      ++i;
+    }
+    return static_cast<size_t>(out - start);
+  }
+
+ private:
+  enum class Outcome { Unit, CutOff, Invalid, Unexpected };
+  // No two-byte code decodes to U+0000, so it can mark the missing ones.
+  static constexpr char16_t NoUnit = 0;
+
+  static Outcome Convert(iconv_t converter, const unsigned char* bytes, size_t size,
+                         char16_t& unit) {
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    char16_t out[4];
+    char* source = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+    size_t sourceLeft = size;
+    char* target = reinterpret_cast<char*>(out);
+    size_t targetLeft = sizeof out;
+    const size_t result = iconv(converter, &source, &sourceLeft, &target, &targetLeft);
+    const size_t written = (sizeof out - targetLeft) / sizeof(char16_t);
+    if (result == static_cast<size_t>(-1)) {
+      if (written != 0 || sourceLeft != size) return Outcome::Unexpected;
+      if (errno == EINVAL) return Outcome::CutOff;
+      if (errno == EILSEQ) return Outcome::Invalid;
+      return Outcome::Unexpected;
+    }
+    if (written != 1 || sourceLeft != 0) return Outcome::Unexpected;
+    unit = out[0];
+    return Outcome::Unit;
+  }
+
+  void FillPairs(iconv_t converter, unsigned lead) {
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      const unsigned char two[2] = {static_cast<unsigned char>(lead),
+                                    static_cast<unsigned char>(trail)};
+      char16_t unit = 0;
+      switch (Convert(converter, two, 2, unit)) {
+        case Outcome::Unit:
+          if (unit == NoUnit) usable_ = false;
+          pairs_[lead * 256 + trail] = unit;
+          break;
+        case Outcome::Invalid:
+          break;
+        case Outcome::CutOff:
+        case Outcome::Unexpected:
+          usable_ = false;
+          break;
+      }
+    }
+  }
+
+  bool usable_ = false;
+  std::array<Kind, 256> kinds_{};
+  std::array<char16_t, 256> singles_{};
+  std::array<char16_t, 65536> pairs_{};
+};
+
+size_t DecodeCp932(const unsigned char* in, size_t size, char16_t* out) {
+  static const Cp932Table table;
+  if (table.Usable()) return table.Decode(in, size, out);
+  for (size_t i = 0; i < size; ++i) out[i] = in[i] < 0x80 ? in[i] : Replacement;
+  return size;
+}
+
+}  // namespace
+
+StoryEncoding DetectStoryEncoding(std::string_view bytes) {
+  if (StartsWith(bytes, Utf8Mark)) return StoryEncoding::Utf8;
+  if (StartsWith(bytes, Utf16LEMark)) return StoryEncoding::Utf16LE;
+  if (StartsWith(bytes, Utf16BEMark)) return StoryEncoding::Utf16BE;
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  bool sawNonAscii = false;
+  for (size_t i = 0; i < bytes.size();) {
+    if (in[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t codePoint = 0;
+    const int length = Utf8Sequence(in + i, bytes.size() - i, codePoint);
+    if (length == 0) return StoryEncoding::Cp932;
+    sawNonAscii = true;
+    i += static_cast<size_t>(length);
+  }
+  return sawNonAscii ? StoryEncoding::Utf8 : StoryEncoding::Cp932;
+}
+
+uint64_t MaxDecodedLength(std::string_view firstBytes, uint64_t byteCount) {
+  if (StartsWith(firstBytes, Utf8Mark)) return byteCount - Utf8Mark.size();
+  if (StartsWith(firstBytes, Utf16LEMark) || StartsWith(firstBytes, Utf16BEMark)) {
+    return (byteCount - Utf16LEMark.size() + 1) / 2;
+  }
+  return byteCount;
+}
+
+size_t DecodeStory(std::string_view bytes, char16_t* out) {
+  const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t size = bytes.size();
+  if (StartsWith(bytes, Utf8Mark)) {
+    return DecodeUtf8<false>(in + Utf8Mark.size(), size - Utf8Mark.size(), out);
+  }
+  if (StartsWith(bytes, Utf16LEMark) || StartsWith(bytes, Utf16BEMark)) {
+    return DecodeUtf16(in + 2, size - 2, out, StartsWith(bytes, Utf16BEMark));
+  }
+  // Decoding as UTF-8 straight away costs nothing extra for a UTF-8 file; a
+  // code page 932 file with Japanese in it fails within its first few
+  // characters. All-ASCII text decodes the same either way.
+  const size_t written = DecodeUtf8<true>(in, size, out);
+  if (written != NotUtf8) return written;
+  return DecodeCp932(in, size, out);
+}
+
+std::u16string DecodeStory(std::string_view bytes) {
+  std::u16string text(MaxDecodedLength(bytes.substr(0, 3), bytes.size()), u'\0');
+  text.resize(DecodeStory(bytes, text.data()));
+  return text;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/PageBuffer.h"
+#include "platform/TextFileInput.h"
+
+// Story files on a POSIX system: the whole file is read and decoded at Open
+// (see StoryDecoder.h for the encodings), and ReadLine then hands out the
+// lines of the decoded text. A line ends at CR LF or a lone CR; a lone LF
+// stays in its line; the last line needs no break; an empty file has none.
+class StoryFileInput : public TextFileInput {
+ public:
+  // Read positions are 32-bit, so no story text may be longer than this many
+  // UTF-16 units, counting the CR LF the loader puts after every line.
+  static constexpr uint64_t MaxTextLength = 2147483647;
+
+  StoryFileInput() = default;
+  // A smaller limit than MaxTextLength, so that the size checks can be tried
+  // without files of gigabytes.
+  explicit StoryFileInput(uint64_t maxTextLength) : maxTextLength_(maxTextLength) {}
+
+  // Only a regular file is read. Anything else (directory, FIFO, socket,
+  // device) fails at once without blocking, as does a file that cannot be
+  // opened or read, or whose text could be longer than the limit.
+  bool Open(const std::string& path) override;
+  // Serves the lines of story bytes already in memory, decoded exactly as a
+  // file's. False only when the text would be longer than the limit. The
+  // bytes need not outlive the call.
+  bool OpenBytes(std::string_view bytes);
+  ReadResult ReadLine(std::u16string_view& line) override;
+  void Close() override;
+  // The exact length of the story text the lines make, each followed by CR LF.
+  size_t LengthHint() const override { return storyLength_; }
+
+ private:
+  bool Decode(std::string_view bytes);
+
+  uint64_t maxTextLength_ = MaxTextLength;
+  // The decoded text, in room for the most units the bytes could give; the
+  // part decoding does not reach is never touched and costs no memory.
+  PageBuffer text_;
+  size_t textLength_ = 0;
+  size_t next_ = 0;
+  size_t storyLength_ = 0;
+};
