@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/CheckText.h"
+#include "tools/vln/LineStartIndex.h"
 
 namespace {
 
-constexpr std::u16string_view LineBreak = u"\r\n";
 // Other readers keep positions within a line in 16 bits.
 constexpr size_t LongestPortableLine = 32766;
 // Keys 1 to 5 answer a choice; nothing reaches a sixth item.
@@ -33,7 +32,7 @@ size_t CountCommas(std::u16string_view list) {
 class MarkupChecker {
  public:
   MarkupChecker(std::u16string_view text, CheckFindings& findings)
-      : text_(text), findings_(findings) {}
+      : text_(text), findings_(findings), starts_(text) {}
 
   void CheckLine(const StoryLines::Line& line);
 
@@ -46,7 +45,7 @@ class MarkupChecker {
                    std::u16string_view names, int64_t pos);
 
   // The search a jump or a choice makes: a line break followed by the target.
-  bool BeginsALine(std::u16string_view target);
+  bool BeginsALine(std::u16string_view target) const { return starts_.Begins(target); }
   std::string MissHint(std::u16string_view target) const;
   int64_t Where(std::u16string_view part, int64_t fallback) const {
     return PositionIn(text_, part, fallback);
@@ -60,16 +59,8 @@ class MarkupChecker {
 
   std::u16string_view text_;
   CheckFindings& findings_;
-  std::unordered_map<std::u16string, bool> found_;
+  LineStartIndex starts_;
 };
-
-bool MarkupChecker::BeginsALine(std::u16string_view target) {
-  std::u16string search(LineBreak);
-  search += target;
-  const auto [entry, added] = found_.try_emplace(search, false);
-  if (added) entry->second = StoryFind(1, text_, search) > 0;
-  return entry->second;
-}
 
 std::string MarkupChecker::MissHint(std::u16string_view target) const {
   if (!target.empty() && (target.front() == u' ' || target.front() == u'\u3000')) {
@@ -203,9 +194,10 @@ void MarkupChecker::CheckConditionalJump(std::u16string_view line, int64_t jump,
   if (marker != jump) {
     Warning(pos, "\">>" + std::string(1, letter) + "\" is not the line's first \">>\": its names " +
                      "are read from just after the first one, " + Quoted(names));
-  } else if (commas == 0 &&
-             (names.empty() || names.front() != u'[' || BeginsALine(plainTarget))) {
-    // One name that does not look like a label: the author meant a plain jump.
+  } else if (BeginsALine(plainTarget) ||
+             (commas == 0 && (names.empty() || names.front() != u'['))) {
+    // A whole target that begins a line, or one name that does not look like
+    // a label: the author meant a plain jump.
     Error(pos, "jump target " + Quoted(plainTarget) + " begins with \"" + letter +
                    "\", so it is read as a conditional jump on " + flagName + " with the names " +
                    Quoted(names) + "; bracket the label or begin it with another letter");

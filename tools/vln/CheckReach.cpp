@@ -48,7 +48,11 @@ class ReachWalk {
   void Step(int32_t pos) {
     // A conditional jump tests one flag; all off and all on give both of its
     // branches. Commands on the line run before the test, as in the reader.
+    // Without a conditional marker the flags cannot change where a step
+    // goes, and one step is enough.
+    const int runs = HasConditionalMarker(pos) ? 2 : 1;
     for (const int16_t flags : {FlagOff, FlagOn}) {
+      if (flags == FlagOn && runs == 1) break;
       probe_.StoryPos = pos;
       probe_.ChoiceList.clear();
       for (int i = 0; i < FlagCount; ++i) StoryFlag(probe_, i) = flags;
@@ -73,6 +77,16 @@ class ReachWalk {
             std::min<int64_t>(landing, std::numeric_limits<int32_t>::max())));
       }
     }
+  }
+
+  bool HasConditionalMarker(int32_t pos) const {
+    const std::u16string_view text = probe_.StoryText;
+    const int64_t end = StoryFind(pos, text, u"\r\n");
+    const std::u16string_view line = end > 0 ? StoryMid(text, pos, end - pos) : StoryMid(text, pos);
+    for (const std::u16string_view marker : {u">>A", u">>B", u">>C", u">>D", u">>E"}) {
+      if (StoryFind(1, line, marker) > 0) return true;
+    }
+    return false;
   }
 
   // A jump returns the line break in front of its target, and the step there
