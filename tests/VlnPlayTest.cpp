@@ -24,18 +24,6 @@ const std::vector<std::u16string> WorkedExample = {
     u"[late]You miss the bus.::END",
 };
 
-// A story that leaves a choice pending with FlagA and FlagD on.
-const std::vector<std::u16string> PendingChoice = {
-    u"First::AON DON",
-    u"Pick one??[a],[b]",
-};
-
-const std::vector<std::u16string> SecondStory = {
-    u"Second story",
-    u"[b]Landed on b in the second story",
-    u"[a]Landed on a in the second story",
-};
-
 struct PlayRun {
   int status = 0;
   std::vector<std::string> lines;
@@ -45,8 +33,6 @@ struct PlayRun {
 PlayRun Play(const std::vector<std::string>& args, const std::string& input = "") {
   VlnFakeFiles files;
   files.files["worked.vln"] = WorkedExample;
-  files.files["pending.vln"] = PendingChoice;
-  files.files["second.vln"] = SecondStory;
   std::istringstream in(input);
   std::ostringstream out;
   std::ostringstream err;
@@ -92,20 +78,6 @@ TEST(VlnPlay, WorkedExampleGettingUp) {
                  {"\"On the road.\"", "182"},
                  {"\"\"", "184"},
                  {"\"You catch the bus.\"", "0"},
-             });
-}
-
-TEST(VlnPlay, WorkedExampleSleepingOn) {
-  ExpectRows(Play({"--json", "worked.vln", "down", "down", "2", "down", "down", "down", "down"}),
-             {
-                 {"\"Velnori\"", "0"},
-                 {"\"Morning. The alarm rings.\"", "35"},
-                 {"\"Get up or sleep on\"", "69"},
-                 {"\"You sleep on.\"", "149"},
-                 {"\"On the road.\"", "212"},
-                 {"\"\"", "214"},
-                 {"\"You miss the bus.\"", "0"},
-                 {"\"You miss the bus.\"", "0"},
              });
 }
 
@@ -176,14 +148,6 @@ TEST(VlnPlay, EveryKindOfKeyGoesThroughTheHandler) {
   }
 }
 
-TEST(VlnPlay, ExitEndsTheSessionAndLaterEventsAreIgnored) {
-  const PlayRun run = Play({"--json", "worked.vln", "open", "exit", "down", "down"});
-  ASSERT_EQ(run.status, 0);
-  ASSERT_EQ(run.lines.size(), 3u);
-  EXPECT_EQ(Field(run.lines[2], "event"), "\"exit\"");
-  EXPECT_EQ(Field(run.lines[2], "pos"), "35");
-}
-
 TEST(VlnPlay, CancelledDialogShowsTheReadersMessageOnce) {
   const PlayRun run = Play({"--json", "worked.vln", "open", "cancel", "open", "open"});
   ASSERT_EQ(run.lines.size(), 5u);
@@ -198,30 +162,6 @@ TEST(VlnPlay, CancelledDialogShowsTheReadersMessageOnce) {
   // Only the next dialog was cancelled.
   EXPECT_EQ(Field(run.lines[4], "message"), "null");
   EXPECT_EQ(Field(run.lines[4], "pos"), "35");
-}
-
-TEST(VlnPlay, MissingStoryIsTheReadersMessageNotAUsageError) {
-  const PlayRun run = Play({"--json", "nowhere.vln", "down", "down"});
-  ASSERT_EQ(run.status, 0);
-  ASSERT_EQ(run.lines.size(), 3u);
-  EXPECT_EQ(Field(run.lines[1], "message"), "\"ファイルが開けません\"");
-  EXPECT_EQ(Field(run.lines[1], "caption"), "\"Velnori\"");
-  // No story is loaded, so Down opens the dialog again.
-  EXPECT_EQ(Field(run.lines[2], "message"), "\"ファイルが開けません\"");
-}
-
-TEST(VlnPlay, PendingChoiceAndFlagsDAndESurviveANewStory) {
-  const PlayRun run = Play({"--json", "pending.vln", "open", "down", "file:second.vln", "open",
-                           "down", "1"});
-  ASSERT_EQ(run.lines.size(), 7u);
-  EXPECT_EQ(Field(run.lines[2], "flags"), "[-1,0,0,-1,0]");
-  EXPECT_EQ(Field(run.lines[3], "dialog"), "null") << "file: only changes the next answer";
-  EXPECT_EQ(Field(run.lines[4], "caption"), "\"Second story\"");
-  EXPECT_EQ(Field(run.lines[4], "choice"), "\"[a],[b]\"") << "the choice stays pending";
-  EXPECT_EQ(Field(run.lines[4], "flags"), "[0,0,0,-1,0]") << "A-C cleared, D kept";
-  EXPECT_EQ(Field(run.lines[5], "caption"), "\"Second story\"") << "Down waits for the choice";
-  EXPECT_EQ(Field(run.lines[6], "caption"), "\"Landed on a in the second story\"");
-  EXPECT_EQ(Field(run.lines[6], "choice"), "\"\"");
 }
 
 TEST(VlnPlay, ChoiceLandingInsideAPairWritesTheLoneSurrogate) {
@@ -274,12 +214,6 @@ TEST(VlnPlay, EventsFromInputRunOneByOneAndSkipBadLines) {
   EXPECT_EQ(Field(run.lines[3], "caption"), "\"You get up.\"");
   EXPECT_EQ(Field(run.lines[4], "event"), "\"exit\"");
   EXPECT_NE(run.errors.find("\"wat\" on input line 4"), std::string::npos) << run.errors;
-}
-
-TEST(VlnPlay, EventsFromInputAllGoodExitZero) {
-  const PlayRun run = Play({"worked.vln"}, "down\ndown\n");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.lines.size(), 3u);
 }
 
 TEST(VlnPlay, TextOutputMarksWhatTheCaptionCannotShow) {
