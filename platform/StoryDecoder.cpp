@@ -77,8 +77,19 @@ size_t DecodeUtf8(const unsigned char* in, size_t size, char16_t* out) {
       i += 8;
     }
     if (i == size) break;
-    if (in[i] < 0x80) {
-      *out++ = in[i++];
+    const unsigned lead = in[i];
+    if (lead < 0x80) {
+      *out++ = static_cast<char16_t>(lead);
+      ++i;
+      continue;
+    }
+    // Japanese is three-byte sequences almost throughout; E0 and ED, whose
+    // second byte has a narrower range, take the general way below.
+    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 2 < size &&
+        (in[i + 1] & 0xC0) == 0x80 && (in[i + 2] & 0xC0) == 0x80) {
+      *out++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((in[i + 1] & 0x3F) << 6) |
+                                     (in[i + 2] & 0x3F));
+      i += 3;
       continue;
     }
     char32_t codePoint = 0;

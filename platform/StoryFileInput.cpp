@@ -87,11 +87,12 @@ size_t FindCarriageReturn(const char16_t* text, size_t from, size_t length) {
 // by CR LF: a lone CR grows by one unit, and a last line without a break
 // gains one.
 uint64_t StoryTextLength(const char16_t* text, size_t length) {
-  uint64_t loneCrs = 0;
-  for (size_t i = 0; i + 1 < length; ++i) {
-    loneCrs += static_cast<uint64_t>((text[i] == u'\r') & (text[i + 1] != u'\n'));
-  }
   if (length == 0) return 0;
+  uint64_t loneCrs = 0;
+  for (size_t i = FindCarriageReturn(text, 0, length); i + 1 < length;
+       i = FindCarriageReturn(text, i + 1, length)) {
+    if (text[i + 1] != u'\n') ++loneCrs;
+  }
   const char16_t last = text[length - 1];
   if (last == u'\r') return length + loneCrs + 1;
   const bool endsWithBreak = last == u'\n' && length >= 2 && text[length - 2] == u'\r';
