@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
@@ -31,8 +32,12 @@ size_t CountCommas(std::u16string_view list) {
 
 class MarkupChecker {
  public:
-  MarkupChecker(std::u16string_view text, CheckFindings& findings)
-      : text_(text), findings_(findings), starts_(text) {}
+  MarkupChecker(std::u16string_view text, const StoryLines& lines, CheckFindings& findings)
+      : text_(text), lines_(lines), findings_(findings), starts_(text) {
+    for (size_t i = 1; i < lines.Lines().size(); ++i) {
+      wholeLines_.try_emplace(lines.Lines()[i].Text, lines.Lines()[i].Start);
+    }
+  }
 
   void CheckLine(const StoryLines::Line& line);
 
@@ -47,6 +52,8 @@ class MarkupChecker {
   // The search a jump or a choice makes: a line break followed by the target.
   bool BeginsALine(std::u16string_view target) const { return starts_.Begins(target); }
   std::string MissHint(std::u16string_view target) const;
+  void CheckLanding(std::u16string_view target, const std::string& what, int64_t pos,
+                    bool choice);
   int64_t Where(std::u16string_view part, int64_t fallback) const {
     return PositionIn(text_, part, fallback);
   }
@@ -58,9 +65,43 @@ class MarkupChecker {
   }
 
   std::u16string_view text_;
+  const StoryLines& lines_;
   CheckFindings& findings_;
   LineStartIndex starts_;
+  // Each line's whole text, first occurrence, for targets that are meant to
+  // name a line exactly.
+  std::unordered_map<std::u16string_view, int64_t> wholeLines_;
 };
+
+// A target found is not always the line meant: the search takes the first
+// line that begins with it.
+void MarkupChecker::CheckLanding(std::u16string_view target, const std::string& what, int64_t pos,
+                                 bool choice) {
+  const bool bracketed = target.front() == u'[';
+  const auto exact = bracketed ? wholeLines_.end() : wholeLines_.find(target);
+  const bool cutLabel = choice && bracketed && target.back() != u']';
+  if (exact == wholeLines_.end() && !cutLabel) return;
+  std::u16string search(u"\r\n");
+  search += target;
+  const int64_t landing = StoryFind(1, text_, search) + 2;
+  const StoryLines::Line& first = lines_.Lines()[lines_.LineIndexAt(landing)];
+  const std::string firstLine = std::to_string(lines_.FileLineAt(first.Start));
+  if (exact != wholeLines_.end() && exact->second != first.Start) {
+    Warning(pos, what + Quoted(target) + " first begins line " + firstLine + ", " +
+                     Quoted(first.Text) + ", not line " +
+                     std::to_string(lines_.FileLineAt(exact->second)) + " that is just " +
+                     Quoted(target));
+  }
+  // A choice lands just after its target: the rest of a label cut short shows.
+  if (cutLabel) {
+    const int64_t close = StoryFind(1, first.Text, u"]");
+    if (close > static_cast<int64_t>(target.size())) {
+      Warning(pos, what + Quoted(target) + " is only the start of the label " +
+                       Quoted(StoryLeft(first.Text, close)) + " on line " + firstLine +
+                       ": the rest of the label shows");
+    }
+  }
+}
 
 std::string MarkupChecker::MissHint(std::u16string_view target) const {
   if (!target.empty() && (target.front() == u' ' || target.front() == u'\u3000')) {
@@ -156,6 +197,8 @@ void MarkupChecker::CheckChoice(std::u16string_view list, int64_t pos) {
     } else if (!BeginsALine(item)) {
       Error(pos, "choice target " + Quoted(item) + " does not begin any line" + MissHint(item) +
                      ": key " + key + " lands in the wrong place");
+    } else {
+      CheckLanding(item, "choice target ", pos, true);
     }
   }
   if (count > ChoiceKeys) {
@@ -181,6 +224,8 @@ void MarkupChecker::CheckJump(std::u16string_view line, int64_t lineStart) {
   } else if (!BeginsALine(target)) {
     Error(pos, "jump target " + Quoted(target) + " does not begin any line" + MissHint(target) +
                    ": the story stops here");
+  } else {
+    CheckLanding(target, "jump target ", pos, false);
   }
 }
 
@@ -224,6 +269,8 @@ void MarkupChecker::CheckBranch(std::u16string_view target, bool flagOn, char le
   } else if (!BeginsALine(target)) {
     Error(pos, "jump target " + Quoted(target) + " (" + branch + ") does not begin any line" +
                    MissHint(target) + ": the story stops here");
+  } else {
+    CheckLanding(target, "jump target ", pos, false);
   }
 }
 
@@ -231,7 +278,7 @@ void MarkupChecker::CheckBranch(std::u16string_view target, bool flagOn, char le
 
 CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines) {
   CheckFindings findings;
-  MarkupChecker checker(text, findings);
+  MarkupChecker checker(text, lines, findings);
   for (const StoryLines::Line& line : lines.Lines()) checker.CheckLine(line);
   return findings;
 }
