@@ -180,6 +180,7 @@ TEST(VlnCheck, ReachabilityFollowsTheReader) {
 
 TEST(VlnCheck, LineLengthsAndLoneLineFeeds) {
   const std::vector<CheckRow> rows = {
+      {"bytes the decoder could not read", {u"caf\uFFFD::END"}, {{1, "warning", "could not be decoded"}}},
       {"32,766 characters are fine", {std::u16string(32766, u'x')}, {}},
       {"32,767 are not", {std::u16string(32767, u'x')}, {{1, "warning", "32767 characters long"}}},
       // The reader keeps the LF inside its line, an editor counts a new line.
@@ -202,6 +203,8 @@ CheckRun RunOn(const std::vector<std::string>& args) {
   files.files["broken.vln"] = {u"Hi>>[road]", u"[road]x"};
   files.files["broken2.vln"] = {u"Hi", u"Go>>[nowhere]"};
   files.files["empty.vln"] = {};
+  files.files["partial.vln"] = WorkedExample;
+  files.failAfter["partial.vln"] = 3;
   std::ostringstream out, err;
   const int status = RunCheck(args, out, err, files);
   return {status, out.str(), err.str()};
@@ -225,6 +228,7 @@ TEST(VlnCheck, ExitStatusAndOutputForm) {
        "broken2.vln:2: error: jump target \"[nowhere]\" does not begin any line: the story stops "
        "here\n",
        "an unreadable file wins, the others are still checked"},
+      {{"partial.vln"}, 2, "", "a read error midway is no story to check"},
       {{}, 2, "", "no story"},
       {{"-x"}, 2, "", "unknown option"},
   };

@@ -19,11 +19,13 @@ Outcome CheckOneStory(const std::string& path, std::ostream& out, std::ostream& 
   // on tells a file it could not read from an empty one.
   story.FlagA = FlagOn;
   const std::u16string text = LoadStory(story, window, input);
+  if (story.FlagA == FlagOn) {
+    // Nothing, or only the lines before a read error: what the reader would
+    // get from this file is not the story.
+    err << "vln check: " << path << ": cannot be read\n";
+    return Outcome::Unreadable;
+  }
   if (text.empty()) {
-    if (story.FlagA == FlagOn) {
-      err << "vln check: " << path << ": cannot be read\n";
-      return Outcome::Unreadable;
-    }
     out << path << ":1: error: the story is empty: the reader shows \"ファイルが開けません\"\n";
     return Outcome::HasErrors;
   }

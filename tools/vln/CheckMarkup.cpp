@@ -124,6 +124,11 @@ void MarkupChecker::CheckLine(const StoryLines::Line& line) {
             "this line and the next as one");
   }
 
+  if (const size_t bad = raw.find(u'\uFFFD'); bad != std::u16string_view::npos) {
+    Warning(line.Start, "line " + Quoted(raw) +
+                            " holds bytes that could not be decoded; they show as U+FFFD");
+  }
+
   std::u16string_view text = StoryTrim(raw);
   if (!text.empty() && text.front() == u'[') {
     const int64_t close = StoryFind(1, text, u"]");
