@@ -1,5 +1,6 @@
 #include "tools/vln/CheckReach.h"
 
+#include <algorithm>
 #include <limits>
 #include <unordered_set>
 #include <vector>
@@ -50,9 +51,9 @@ class ReachWalk {
     // branches. Commands on the line run before the test, as in the reader.
     // Without a conditional marker the flags cannot change where a step
     // goes, and one step is enough.
-    const int runs = HasConditionalMarker(pos) ? 2 : 1;
+    const bool flagsMatter = HasConditionalMarker(pos);
     for (const int16_t flags : {FlagOff, FlagOn}) {
-      if (flags == FlagOn && runs == 1) break;
+      if (flags == FlagOn && !flagsMatter) break;
       probe_.StoryPos = pos;
       probe_.ChoiceList.clear();
       for (int i = 0; i < FlagCount; ++i) StoryFlag(probe_, i) = flags;
