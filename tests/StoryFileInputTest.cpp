@@ -353,6 +353,18 @@ TEST(StoryFileInput, ServesTheLongLineWhole) {
   EXPECT_EQ(ShowNextLine(story, window), 0);
 }
 
+// Files under /proc report a size of 0 and still have content, as does a
+// file that grows while it is read: reading goes on to the real end.
+TEST(StoryFileInput, ReadsPastASizeOfZero) {
+  StoryFileInput input;
+  ASSERT_TRUE(input.Open("/proc/self/status"));
+  const ReadOutcome read = ReadEveryLine(input);
+  // The file has LF line ends, so it arrives as one line holding them all.
+  ASSERT_EQ(read.lines.size(), 1u);
+  EXPECT_EQ(read.lines[0].substr(0, 5), u"Name:");
+  EXPECT_NE(read.lines[0].find(u"\nPid:"), std::u16string::npos);
+}
+
 // Opening again, or closing, forgets the story that was open before.
 TEST(StoryFileInput, EachOpenStartsAfresh) {
   TempFolder folder;
