@@ -1,7 +1,9 @@
 # The front door: `make run` and `make test`. CMake does the real building.
+#   make run               installs what is missing, builds, starts the reader
 #   make test SANITIZE=1   every test under AddressSanitizer + UBSan (build-asan/)
 #   make test TEST=regex   only the ctest cases matching regex
 #   make bench             the benchmarks (Release build in build-release/)
+#   make fuzz              every fuzzer for FUZZ_SECONDS (default 60) each (clang, build-fuzz/)
 
 SANITIZE ?=
 TEST ?=
@@ -33,10 +35,32 @@ build: deps $(BUILD)/CMakeCache.txt
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
 
+# The reader itself. Without a display Qt would abort with a page of
+# messages; one line says what is wrong instead.
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "make run: no display to open the reader's window on (DISPLAY is not set)" >&2; \
+	  exit 1; \
+	fi
+	$(BUILD)/window/velnori
+
 bench: deps
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-release -j $(JOBS)
 	@for b in build-release/bench/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+
+# Fuzzing: clang's libFuzzer with AddressSanitizer and UBSan. Each fuzzer
+# starts from a scratch copy of its seeds in fuzz/corpus/; a crash fails.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := story_events list_item story_bytes
+
+.PHONY: fuzz
+fuzz:
+	@$(DEPS) build fuzz
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVELNORI_FUZZ=ON -DVELNORI_WITH_QT=OFF -DVELNORI_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
+	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf build build-asan build-release
