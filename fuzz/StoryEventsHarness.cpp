@@ -134,9 +134,11 @@ uint8_t OtherKey(int which) { return static_cast<uint8_t>((which & 0x0F) << 4 | 
 uint8_t Exit() { return 7; }
 
 std::vector<uint8_t> Encode(std::u16string_view story, const std::vector<uint8_t>& events) {
+  const size_t count = std::min<size_t>(events.size(), 255);
   std::vector<uint8_t> data;
-  data.push_back(static_cast<uint8_t>(std::min<size_t>(events.size(), 255)));
-  data.insert(data.end(), events.begin(), events.begin() + data[0]);
+  data.reserve(1 + count + story.size() * 2);
+  data.push_back(static_cast<uint8_t>(count));
+  for (size_t i = 0; i < count; ++i) data.push_back(events[i]);
   for (const char16_t unit : story) {
     data.push_back(static_cast<uint8_t>(unit & 0xFF));
     data.push_back(static_cast<uint8_t>(unit >> 8));
