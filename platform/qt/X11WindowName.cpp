@@ -24,7 +24,9 @@ xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
 bool ClearX11WindowName(const QWindow& window) {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11 == nullptr || window.handle() == nullptr) return false;
+  // The offscreen platform offers the interface without a connection.
   xcb_connection_t* connection = x11->connection();
+  if (connection == nullptr) return false;
   // Atoms live as long as the server; asking once per run is enough.
   static const xcb_atom_t netWmName = InternAtom(connection, "_NET_WM_NAME");
   static const xcb_atom_t utf8String = InternAtom(connection, "UTF8_STRING");

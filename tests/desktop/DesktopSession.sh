@@ -1,0 +1,54 @@
+# Sourced by the scripts that need a real X desktop: starts Xvfb and openbox
+# on a free display, exports DISPLAY, and stops both when the script exits.
+#   StartDesktop [WIDTHxHEIGHT]
+
+DesktopPids=()
+
+StopDesktop() {
+  local pid
+  for pid in "${DesktopPids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${DesktopPids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  DesktopPids=()
+  [ -n "${DesktopRuntimeDir:-}" ] && rm -rf "$DesktopRuntimeDir"
+  DesktopRuntimeDir=
+}
+
+StartDesktop() {
+  local size=${1:-800x600}
+  local missing tool
+  for tool in Xvfb openbox xdotool xprop; do
+    command -v "$tool" >/dev/null || missing+=" $tool"
+  done
+  if [ -n "${missing:-}" ]; then
+    echo "missing:$missing (scripts/install-deps.sh desktop)" >&2
+    return 1
+  fi
+  # Xvfb picks a free display itself and writes its number to the fd.
+  local fifo
+  fifo=$(mktemp -u) && mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  DesktopPids+=($!)
+  trap StopDesktop EXIT
+  local display
+  read -r -t 20 display <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$display" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$display"
+  # Qt wants a private runtime folder and warns on every start without one.
+  DesktopRuntimeDir=$(mktemp -d)
+  export XDG_RUNTIME_DIR=$DesktopRuntimeDir
+  openbox --sm-disable >"$DesktopRuntimeDir/openbox.log" 2>&1 &
+  DesktopPids+=($!)
+  # openbox is ready once it has announced itself on the root window.
+  local i
+  for i in $(seq 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  echo "openbox did not start:" >&2
+  cat "$DesktopRuntimeDir/openbox.log" >&2
+  return 1
+}

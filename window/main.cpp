@@ -1,0 +1,28 @@
+// The program's start: one story, one window, one file input, and the
+// handlers between them. Everything else happens in the handlers.
+#include <QApplication>
+#include <QTranslator>
+
+#include "platform/StoryFileInput.h"
+#include "platform/qt/QtJapaneseUi.h"
+#include "platform/qt/QtMainWindow.h"
+#include "story/StoryState.h"
+#include "window/frmMain.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QTranslator translator;
+  UseJapaneseUi(app, translator);
+
+  StoryState story;
+  QtMainWindow window;
+  StoryFileInput input;
+  frmMain form(story, window, input);
+  window.OnOpen([&form] { form.mnuFileOpen_Click(); });
+  window.OnExit([&form] { form.mnuFileClose_Click(); });
+  window.OnKeyDown([&form](uint16_t keyCode, int16_t shift) { form.Form_KeyDown(keyCode, shift); });
+
+  form.Form_Load();
+  window.show();
+  return QApplication::exec();
+}
