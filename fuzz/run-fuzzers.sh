@@ -17,9 +17,11 @@ mkdir -p "$build/artifacts"
 for target in "$@"; do
   echo "== ${target}_fuzzer for ${seconds}s"
   cp -r "$source_dir/corpus/$target" "$scratch/$target"
+  dict=()
+  if [ -f "$source_dir/$target.dict" ]; then dict=(-dict="$source_dir/$target.dict"); fi
   # -timeout: one input running this long counts as a hang.
   if ! "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 \
-      -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
+      -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "${dict[@]}" \
       "$scratch/$target" >"$scratch/$target.log" 2>&1; then
     tail -n 60 "$scratch/$target.log"
     echo "${target}_fuzzer failed; its input is in $build/artifacts/" >&2
