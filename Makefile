@@ -48,6 +48,7 @@ bench: deps
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-release -j $(JOBS)
 	@for b in build-release/bench/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
+	@echo "== window start-up (its own Xvfb and openbox)"; bench/window/WindowStart.sh build-release
 
 # Fuzzing: clang's libFuzzer with AddressSanitizer and UBSan. Each fuzzer
 # starts from a scratch copy of its seeds in fuzz/corpus/; a crash fails.

@@ -22,6 +22,10 @@ QString FromUtf16(std::u16string_view text) {
 
 QtMainWindow::QtMainWindow(QWidget* parent)
     : QMainWindow(parent), nativeKeys_(NativeKeysOf(QGuiApplication::platformName())) {
+  // The menu bar is part of the strip, so a desktop's global menu must not
+  // take it away; this also spares every start the D-Bus round trip of
+  // asking the desktop for one.
+  QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
   mnuFile_ = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
   mnuFile_->setObjectName(QStringLiteral("mnuFile"));
   mnuFileOpen_ = mnuFile_->addAction(QStringLiteral("開く(&O)"));
