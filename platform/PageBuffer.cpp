@@ -1,6 +1,9 @@
 #include "platform/PageBuffer.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 
 #include <new>
 #include <utility>
@@ -15,6 +18,20 @@
 #endif
 #endif
 
+void AdviseHugePages(void* data, size_t bytes) {
+#ifndef VELNORI_HEAP_BUFFER
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pageSize <= 0 || data == nullptr) return;
+  const auto page = static_cast<uintptr_t>(pageSize);
+  const auto begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+  const auto end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(page - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
 PageBuffer::PageBuffer(size_t bytes) {
   if (bytes == 0) return;
 #ifdef VELNORI_HEAP_BUFFER
@@ -23,8 +40,7 @@ PageBuffer::PageBuffer(size_t bytes) {
 #else
   void* data = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (data == MAP_FAILED) return;
-  // Only advice: without transparent huge pages the buffer works the same.
-  ::madvise(data, bytes, MADV_HUGEPAGE);
+  AdviseHugePages(data, bytes);
   data_ = data;
   size_ = bytes;
 #endif

@@ -5,6 +5,10 @@
 // Memory for a whole story file, taken straight from the system. It is never
 // cleared beforehand, so pages nothing writes to cost no memory, and it asks
 // for huge pages: filling 100 MB in 4 KiB pages costs some 25,000 page faults.
+// Asks for huge pages behind the whole pages of [data, data + bytes); only
+// advice, so memory works the same without them.
+void AdviseHugePages(void* data, size_t bytes);
+
 class PageBuffer {
  public:
   PageBuffer() = default;

@@ -166,6 +166,13 @@ TextFileInput::ReadResult StoryFileInput::ReadLine(std::u16string_view& line) {
   return ReadResult::Line;
 }
 
+void StoryFileInput::ReserveStoryText(std::u16string& text) const {
+  const size_t before = text.capacity();
+  text.reserve(storyLength_);
+  // Only fresh memory, which nothing has touched yet, is worth the advice.
+  if (text.capacity() != before) AdviseHugePages(text.data(), text.capacity() * sizeof(char16_t));
+}
+
 void StoryFileInput::Close() {
   text_ = PageBuffer();
   textLength_ = 0;

@@ -22,4 +22,7 @@ class TextFileInput {
   // Roughly how many UTF-16 units the open file holds, to size the story
   // text once; 0 when unknown.
   virtual size_t LengthHint() const { return 0; }
+  // Gives the story text room for the whole file before the lines are
+  // appended. A platform may also choose how that memory is backed.
+  virtual void ReserveStoryText(std::u16string& text) const { text.reserve(LengthHint()); }
 };

@@ -19,7 +19,7 @@ namespace {
 // long. A story cut short would read as if it were whole, so a failure keeps
 // nothing of what was read.
 bool ReadAllLines(TextFileInput& input, std::u16string& text) {
-  text.reserve(input.LengthHint());
+  input.ReserveStoryText(text);
   std::u16string_view line;
   for (;;) {
     switch (input.ReadLine(line)) {
