@@ -38,7 +38,10 @@ TitleIs() { [ "$(TitleOf "$1")" = "$2" ]; }
 TitleIsEmpty() {
   local raw
   raw=$(xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null) || return 1
-  [ "$raw" = '_NET_WM_NAME = ""' ] || [ "$raw" = '_NET_WM_NAME = ' ]
+  [ "$raw" = '_NET_WM_NAME = ""' ] || [ "$raw" = '_NET_WM_NAME = ' ] || return 1
+  # Window managers fall back to the old name property, so it must be empty too.
+  raw=$(xprop -id "$1" -notype WM_NAME 2>/dev/null) || return 1
+  [ "$raw" = 'WM_NAME = ""' ] || [ "$raw" = 'WM_NAME = ' ]
 }
 # A top-level window of the reader with this exact title.
 ReaderWindowNamed() {

@@ -71,6 +71,7 @@ class QtMainWindowTest : public QObject {
   void keysReachTheHandlersWithTheirCodes();
   void spaceMinimizes();
   void altFThenXEndsTheProgram();
+  void closingTheWindowEndsTheProgram();
 
  private:
   QTranslator translator_;
@@ -282,6 +283,17 @@ void QtMainWindowTest::altFThenXEndsTheProgram() {
     QTest::keyClick(reader.window.FileMenu(), Qt::Key_X);
   });
   // Should Exit not end the event loop, this ends it with a failure code.
+  QTimer failsafe;
+  failsafe.setSingleShot(true);
+  connect(&failsafe, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+  failsafe.start(5000);
+  QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+void QtMainWindowTest::closingTheWindowEndsTheProgram() {
+  WiredReader reader;
+  QVERIFY(QTest::qWaitForWindowExposed(&reader.window));
+  QTimer::singleShot(0, &reader.window, [&reader] { reader.window.close(); });
   QTimer failsafe;
   failsafe.setSingleShot(true);
   connect(&failsafe, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
