@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include <QMainWindow>
 
@@ -38,9 +39,8 @@ class QtMainWindow : public QMainWindow, public MainWindow {
     onKeyDown_ = std::move(handler);
   }
 
+  // The File menu, which pops up over the clipped menu bar.
   QMenu* FileMenu() const { return mnuFile_; }
-  QAction* OpenAction() const { return mnuFileOpen_; }
-  QAction* ExitAction() const { return mnuFileClose_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
