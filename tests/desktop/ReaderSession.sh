@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # One reading session with the real reader on a real X server, driven with
 # xdotool as a user would: open a story with the Down arrow, read on, take
-# choices with a main-row and a keypad digit, open a missing file, hide the
-# window with Space and leave through the menu.
+# choices with a main-row and a keypad digit, open a missing file and the
+# code page 932 sample, hide the window with Space and leave through the menu.
 #   ReaderSession.sh PATH-TO-velnori
 set -euo pipefail
 reader=$1
@@ -130,6 +130,18 @@ Press Return
 WaitFor "Return dismisses the error box" NoWindowNamed "エラー"
 WaitFor "the window has the focus again" HasFocus "$main"
 TitleIs "$main" "左へ行く。" || Fail "the failed open changed the caption"
+
+# A sample story in code page 932, as Japanese Windows saves it: the reader
+# decodes it. Its first line is a label and plain text.
+sample=$(cd "$here/../.." && pwd)/examples/ame-no-kissaten.vln
+[ -f "$sample" ] || Fail "no sample story at $sample"
+firstLine=$(head -n 1 "$sample" | iconv -f CP932 -t UTF-8 | tr -d '\r' | sed 's/^\[[^]]*\]//')
+Press alt+f o
+WaitFor "File > Open opens the dialog again" FocusedWindowNamed "ファイルを開く"
+xdotool type --delay 60 "$sample"
+Press Return
+WaitFor "the code page 932 sample shows its first line" TitleIs "$main" "$firstLine"
+WaitFor "the window has the focus again" HasFocus "$main"
 
 xdotool windowactivate --sync "$main" 2>/dev/null
 Press space
