@@ -7,19 +7,11 @@
 #include "story/StoryStrings.h"
 #include "story/mdlRead.h"
 #include "tests/StoryTestSupport.h"
+#include "tests/WorkedExample.h"
 
 namespace {
 
-const std::u16string WorkedExample = StoryOf({
-    u"[start]Morning. The alarm rings.",
-    u"Get up or sleep on??[up],[sleep]",
-    u"[up]You get up.::AON",
-    u"You leave the house.>>[road]",
-    u"[sleep]You sleep on.::AOFF",
-    u"[road]On the road.>>A[bus],[late]",
-    u"[bus]You catch the bus.::END",
-    u"[late]You miss the bus.::END",
-});
+const std::u16string WorkedExample = StoryOf(WorkedExampleLines);
 
 struct Reader {
   StoryState story;

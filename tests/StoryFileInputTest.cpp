@@ -42,12 +42,6 @@ ReadOutcome ReadEveryLine(TextFileInput& input) {
   }
 }
 
-std::u16string StoryOfLines(const std::vector<std::u16string>& lines) {
-  std::u16string text;
-  for (const auto& line : lines) text += line + u"\r\n";
-  return text;
-}
-
 // A hung test would hang the whole run; the alarm's default action ends the
 // program instead, and ctest reports the failure.
 class Deadline {

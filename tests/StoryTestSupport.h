@@ -3,13 +3,23 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Story text as the loader builds it: every line followed by CR LF.
-inline std::u16string StoryOf(std::initializer_list<std::u16string_view> lines) {
+template <typename Lines>
+std::u16string StoryOfLines(const Lines& lines) {
   std::u16string text;
-  for (const auto line : lines) {
+  for (const auto& line : lines) {
     text += line;
     text += u"\r\n";
   }
   return text;
+}
+
+inline std::u16string StoryOf(std::initializer_list<std::u16string_view> lines) {
+  return StoryOfLines(lines);
+}
+
+inline std::u16string StoryOf(const std::vector<std::u16string>& lines) {
+  return StoryOfLines(lines);
 }

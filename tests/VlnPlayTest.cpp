@@ -7,22 +7,14 @@
 
 #include "tests/VlnFakeFiles.h"
 #include "tools/vln/PlayCommand.h"
+#include "tests/WorkedExample.h"
 #include "tools/vln/PlayEvent.h"
 #include "tools/vln/PlayReport.h"
 #include "tools/vln/PlaySession.h"
 
 namespace {
 
-const std::vector<std::u16string> WorkedExample = {
-    u"[start]Morning. The alarm rings.",
-    u"Get up or sleep on??[up],[sleep]",
-    u"[up]You get up.::AON",
-    u"You leave the house.>>[road]",
-    u"[sleep]You sleep on.::AOFF",
-    u"[road]On the road.>>A[bus],[late]",
-    u"[bus]You catch the bus.::END",
-    u"[late]You miss the bus.::END",
-};
+const std::vector<std::u16string>& WorkedExample = WorkedExampleLines;
 
 struct PlayRun {
   int status = 0;

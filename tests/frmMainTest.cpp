@@ -9,6 +9,7 @@
 #include "platform/HeadlessWindow.h"
 #include "tests/ScriptedInput.h"
 #include "tests/StoryTestSupport.h"
+#include "tests/WorkedExample.h"
 
 namespace {
 
@@ -221,11 +222,7 @@ TEST(FormLoad, ShowsTheProductName) {
 // The worked example, read with the keys a reader presses.
 TEST(FormKeyDown, WorkedExampleByKeyPresses) {
   Reader reader;
-  reader.input.files["story.vln"] = {
-      u"[start]Morning. The alarm rings.", u"Get up or sleep on??[up],[sleep]",
-      u"[up]You get up.::AON",             u"You leave the house.>>[road]",
-      u"[sleep]You sleep on.::AOFF",       u"[road]On the road.>>A[bus],[late]",
-      u"[bus]You catch the bus.::END",     u"[late]You miss the bus.::END"};
+  reader.input.files["story.vln"] = WorkedExampleLines;
   const struct {
     uint16_t key;
     std::u16string caption;
