@@ -12,6 +12,7 @@
 
 #include "fuzz/StoryEventsHarness.h"
 #include "platform/StoryDecoder.h"
+#include "tests/WorkedExample.h"
 
 namespace {
 
@@ -72,16 +73,8 @@ std::vector<std::pair<std::string, std::string>> Examples(const fs::path& exampl
 
 void WriteStoryEvents(const fs::path& dir, const fs::path& examples) {
   fs::create_directories(dir);
-  const std::u16string worked = Lines({
-      u"[start]Morning. The alarm rings.",
-      u"Get up or sleep on??[up],[sleep]",
-      u"[up]You get up.::AON",
-      u"You leave the house.>>[road]",
-      u"[sleep]You sleep on.::AOFF",
-      u"[road]On the road.>>A[bus],[late]",
-      u"[bus]You catch the bus.::END",
-      u"[late]You miss the bus.::END",
-  });
+  std::u16string worked;
+  for (const auto& line : WorkedExampleLines) worked += line + u"\r\n";
   Write(dir / "worked-example-up", ev::Encode(worked, Join({{ev::Down(), ev::Down(), ev::Digit(1)},
                                                             Repeat(ev::Down(), 6)})));
   Write(dir / "worked-example-sleep",

@@ -11,12 +11,6 @@
 
 namespace {
 
-StoryState AllFlagsOn() {
-  StoryState story;
-  story.FlagA = story.FlagB = story.FlagC = story.FlagD = story.FlagE = FlagOn;
-  return story;
-}
-
 TEST(LoadStory, AsksTheDialogWithTheStorySetup) {
   StoryState story;
   HeadlessWindow window;

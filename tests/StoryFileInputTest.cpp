@@ -96,12 +96,6 @@ TEST(StoryFileInput, SplitsLinesByTheStoryRules) {
   }
 }
 
-StoryState AllFlagsOn() {
-  StoryState story;
-  story.FlagA = story.FlagB = story.FlagC = story.FlagD = story.FlagE = FlagOn;
-  return story;
-}
-
 // The loader with a real file behind the headless window's dialog: a story
 // read clears FlagA to FlagC; anything else leaves every flag alone.
 TEST(StoryFileInput, LoadsThroughTheDialog) {

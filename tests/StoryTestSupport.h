@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "story/StoryState.h"
+
 // Story text as the loader builds it: every line followed by CR LF.
 template <typename Lines>
 std::u16string StoryOfLines(const Lines& lines) {
@@ -22,4 +24,11 @@ inline std::u16string StoryOf(std::initializer_list<std::u16string_view> lines) 
 
 inline std::u16string StoryOf(const std::vector<std::u16string>& lines) {
   return StoryOfLines(lines);
+}
+
+// A story record with every flag on, to see which ones an action clears.
+inline StoryState AllFlagsOn() {
+  StoryState story;
+  story.FlagA = story.FlagB = story.FlagC = story.FlagD = story.FlagE = FlagOn;
+  return story;
 }
