@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "platform/WindowCaption.h"
 #include "platform/qt/QtOpenDialog.h"
 #include "platform/qt/X11WindowName.h"
 
@@ -51,7 +52,7 @@ QtMainWindow::QtMainWindow(QWidget* parent)
 }
 
 void QtMainWindow::SetCaption(std::u16string_view text) {
-  caption_ = FromUtf16(text);
+  caption_ = FromUtf16(WindowCaption(text));
   ApplyCaption();
 }
 
