@@ -1,11 +1,9 @@
 #include "platform/StoryDecoder.h"
 
-#include <iconv.h>
-
 #include <array>
-#include <bit>
-#include <cerrno>
 #include <cstring>
+
+#include "platform/Cp932Converter.h"
 
 namespace {
 
@@ -136,27 +134,24 @@ size_t DecodeUtf16(const unsigned char* in, size_t size, char16_t* out, bool big
   return written;
 }
 
-const char* NativeUtf16() {
-  return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-}
-
-// Code page 932 as the C library's converter reads it (the table Japanese
+// Code page 932 as the system's converter reads it (the table Japanese
 // Windows uses: NEC and IBM rows included, 0x5C a backslash), asked once for
-// every one- and two-byte code and kept in a table. The converter is
-// stateless and decides from a lead byte and the byte after it, so the table
-// reads exactly as the converter does, at several times its speed.
+// every one- and two-byte code and kept in a table. The converter decides
+// from a lead byte and the byte after it, so the table reads exactly as the
+// converter does, at several times its speed.
 class Cp932Table {
  public:
   enum class Kind : unsigned char { Invalid, Single, Lead };
+  using Outcome = Cp932Converter::Outcome;
 
   Cp932Table() {
-    const iconv_t converter = iconv_open(NativeUtf16(), "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return;
+    const Cp932Converter converter;
+    if (!converter.Available()) return;
     usable_ = true;
     for (unsigned byte = 0; byte < 256; ++byte) {
       const unsigned char one[1] = {static_cast<unsigned char>(byte)};
       char16_t unit = 0;
-      switch (Convert(converter, one, 1, unit)) {
+      switch (converter.Convert(one, 1, unit)) {
         case Outcome::Unit:
           kinds_[byte] = Kind::Single;
           singles_[byte] = unit;
@@ -172,7 +167,6 @@ class Cp932Table {
           break;
       }
     }
-    iconv_close(converter);
   }
 
   // False when the converter is missing or answered in a way a table cannot
@@ -211,37 +205,15 @@ class Cp932Table {
   }
 
  private:
-  enum class Outcome { Unit, CutOff, Invalid, Unexpected };
   // No two-byte code decodes to U+0000, so it can mark the missing ones.
   static constexpr char16_t NoUnit = 0;
 
-  static Outcome Convert(iconv_t converter, const unsigned char* bytes, size_t size,
-                         char16_t& unit) {
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    char16_t out[4];
-    char* source = const_cast<char*>(reinterpret_cast<const char*>(bytes));
-    size_t sourceLeft = size;
-    char* target = reinterpret_cast<char*>(out);
-    size_t targetLeft = sizeof out;
-    const size_t result = iconv(converter, &source, &sourceLeft, &target, &targetLeft);
-    const size_t written = (sizeof out - targetLeft) / sizeof(char16_t);
-    if (result == static_cast<size_t>(-1)) {
-      if (written != 0 || sourceLeft != size) return Outcome::Unexpected;
-      if (errno == EINVAL) return Outcome::CutOff;
-      if (errno == EILSEQ) return Outcome::Invalid;
-      return Outcome::Unexpected;
-    }
-    if (written != 1 || sourceLeft != 0) return Outcome::Unexpected;
-    unit = out[0];
-    return Outcome::Unit;
-  }
-
-  void FillPairs(iconv_t converter, unsigned lead) {
+  void FillPairs(const Cp932Converter& converter, unsigned lead) {
     for (unsigned trail = 0; trail < 256; ++trail) {
       const unsigned char two[2] = {static_cast<unsigned char>(lead),
                                     static_cast<unsigned char>(trail)};
       char16_t unit = 0;
-      switch (Convert(converter, two, 2, unit)) {
+      switch (converter.Convert(two, 2, unit)) {
         case Outcome::Unit:
           if (unit == NoUnit) usable_ = false;
           pairs_[lead * 256 + trail] = unit;

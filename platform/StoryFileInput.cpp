@@ -1,30 +1,11 @@
 #include "platform/StoryFileInput.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "platform/StoryDecoder.h"
 
 namespace {
-
-class FileHandle {
- public:
-  explicit FileHandle(int fd) : fd_(fd) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 struct Bytes {
   PageBuffer buffer;
@@ -32,36 +13,6 @@ struct Bytes {
 
   char* Data() const { return static_cast<char*>(buffer.Data()); }
 };
-
-// Reads an open regular file to its end. `expected` is the size the file had
-// when it was opened; a file that grows meanwhile is followed for as long as
-// its text could still fit `maxTextLength`.
-bool ReadToEnd(int fd, size_t expected, std::string_view head, uint64_t maxTextLength,
-               Bytes& bytes) {
-  // One byte more than expected, so that growth shows without a second read.
-  size_t capacity = expected + 1;
-  bytes.buffer = PageBuffer(capacity);
-  bytes.size = 0;
-  if (bytes.Data() == nullptr) return false;
-  for (;;) {
-    if (bytes.size == capacity) {
-      if (MaxDecodedLength(head, bytes.size) > maxTextLength) return false;
-      const size_t larger = std::max<size_t>(capacity * 2, 4096);
-      PageBuffer grown(larger);
-      if (grown.Data() == nullptr) return false;
-      std::memcpy(grown.Data(), bytes.Data(), bytes.size);
-      bytes.buffer = std::move(grown);
-      capacity = larger;
-    }
-    const ssize_t got = ::read(fd, bytes.Data() + bytes.size, capacity - bytes.size);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (got == 0) return true;
-    bytes.size += static_cast<size_t>(got);
-  }
-}
 
 // Finds the next CR at or after `from`, or `length`. Scans four units at a
 // time: a 100 MB story has some fifty million units to look through.
@@ -101,32 +52,45 @@ uint64_t StoryTextLength(const char16_t* text, size_t length) {
 
 }  // namespace
 
-bool StoryFileInput::Open(const std::string& path) {
-  Close();
-  // O_NONBLOCK: opening a FIFO without a writer would otherwise wait for one.
-  const FileHandle file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.Get() < 0) return false;
-  struct stat info {};
-  if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-
+bool StoryFileInput::ReadOpenFile(FileReader& file, uint64_t size) {
   // The byte order mark decides how many units a byte can give, so it alone
   // tells whether a file of this size could be too long, before any memory
   // is spent on it.
   char head[3];
-  ssize_t headSize;
-  do {
-    headSize = ::pread(file.Get(), head, sizeof head, 0);
-  } while (headSize < 0 && errno == EINTR);
-  if (headSize < 0) return false;
-  const std::string_view headBytes(head, static_cast<size_t>(headSize));
-  const auto size = static_cast<uint64_t>(info.st_size);
-  if (MaxDecodedLength(headBytes, std::max<uint64_t>(size, headBytes.size())) > maxTextLength_) {
-    return false;
+  size_t headSize = 0;
+  while (headSize < sizeof head) {
+    const int64_t got = file.Read(head + headSize, sizeof head - headSize);
+    if (got < 0) return false;
+    if (got == 0) break;
+    headSize += static_cast<size_t>(got);
   }
+  const std::string_view headBytes(head, headSize);
+  const uint64_t expected = std::max<uint64_t>(size, headSize);
+  if (MaxDecodedLength(headBytes, expected) > maxTextLength_) return false;
 
+  // One byte more than expected, so that growth shows without a second read;
+  // a file that grows meanwhile is followed for as long as its text could
+  // still fit the limit.
+  size_t capacity = static_cast<size_t>(expected) + 1;
   Bytes bytes;
-  if (!ReadToEnd(file.Get(), static_cast<size_t>(size), headBytes, maxTextLength_, bytes)) {
-    return false;
+  bytes.buffer = PageBuffer(capacity);
+  if (bytes.Data() == nullptr) return false;
+  std::memcpy(bytes.Data(), head, headSize);
+  bytes.size = headSize;
+  for (;;) {
+    if (bytes.size == capacity) {
+      if (MaxDecodedLength(headBytes, bytes.size) > maxTextLength_) return false;
+      const size_t larger = std::max<size_t>(capacity * 2, 4096);
+      PageBuffer grown(larger);
+      if (grown.Data() == nullptr) return false;
+      std::memcpy(grown.Data(), bytes.Data(), bytes.size);
+      bytes.buffer = std::move(grown);
+      capacity = larger;
+    }
+    const int64_t got = file.Read(bytes.Data() + bytes.size, capacity - bytes.size);
+    if (got < 0) return false;
+    if (got == 0) break;
+    bytes.size += static_cast<size_t>(got);
   }
   return Decode(std::string_view(bytes.Data(), bytes.size));
 }

@@ -7,8 +7,8 @@
 #include "platform/PageBuffer.h"
 #include "platform/TextFileInput.h"
 
-// Story files on a POSIX system: the whole file is read and decoded at Open
-// (see StoryDecoder.h for the encodings), and ReadLine then hands out the
+// Story files: the whole file is read and decoded at Open (see StoryDecoder.h
+// for the encodings), and ReadLine then hands out the
 // lines of the decoded text. A line ends at CR LF or a lone CR; a lone LF
 // stays in its line; the last line needs no break; an empty file has none.
 class StoryFileInput : public TextFileInput {
@@ -23,8 +23,10 @@ class StoryFileInput : public TextFileInput {
   explicit StoryFileInput(uint64_t maxTextLength) : maxTextLength_(maxTextLength) {}
 
   // Only a regular file is read. Anything else (directory, FIFO, socket,
-  // device) fails at once without blocking, as does a file that cannot be
-  // opened or read, or whose text could be longer than the limit.
+  // pipe, device) fails at once without blocking, as does a file that cannot
+  // be opened or read, or whose text could be longer than the limit. The
+  // path is in the file system's encoding: bytes on POSIX, UTF-8 on Windows.
+  // Each platform opens the file its own way (posix/, win32/).
   bool Open(const std::string& path) override;
   // Serves the lines of story bytes already in memory, decoded exactly as a
   // file's. False only when the text would be longer than the limit. The
@@ -39,6 +41,17 @@ class StoryFileInput : public TextFileInput {
   void ReserveStoryText(std::u16string& text) const override;
 
  private:
+  // A regular file just opened, read from its start by the platform's calls.
+  class FileReader {
+   public:
+    virtual ~FileReader() = default;
+    // How many bytes went into [into, into + room): 0 at the end of the
+    // file, -1 when reading failed.
+    virtual int64_t Read(char* into, size_t room) = 0;
+  };
+
+  // Reads and decodes a file that held `size` bytes when it was opened.
+  bool ReadOpenFile(FileReader& file, uint64_t size);
   bool Decode(std::string_view bytes);
 
   uint64_t maxTextLength_ = MaxTextLength;

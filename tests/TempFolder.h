@@ -1,9 +1,8 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -12,14 +11,21 @@
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velnori-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    // create_directory is false when the name is taken, so a free one is
+    // found without a race against other tests.
+    std::random_device random;
+    const std::filesystem::path temp = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = temp / ("velnori-test-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
 
   const std::filesystem::path& Path() const { return path_; }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ConsoleProgram.h"
 #include "platform/StoryFileInput.h"
 #include "tools/vln/CheckCommand.h"
 #include "tools/vln/PlayCommand.h"
@@ -24,7 +25,7 @@ constexpr const char* Usage =
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
-  const std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::vector<std::string> words = StartConsoleProgram(argc, argv);
   if (words.empty()) {
     std::cerr << Usage;
     return 2;
