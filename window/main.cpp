@@ -7,6 +7,7 @@
 #include "platform/qt/QtJapaneseUi.h"
 #include "platform/qt/QtMainWindow.h"
 #include "story/StoryState.h"
+#include "window/ConnectWindow.h"
 #include "window/frmMain.h"
 
 int main(int argc, char* argv[]) {
@@ -18,11 +19,7 @@ int main(int argc, char* argv[]) {
   QtMainWindow window;
   StoryFileInput input;
   frmMain form(story, window, input);
-  window.OnOpen([&form] { form.mnuFileOpen_Click(); });
-  window.OnExit([&form] { form.mnuFileClose_Click(); });
-  window.OnKeyDown([&form](uint16_t keyCode, int16_t shift) { form.Form_KeyDown(keyCode, shift); });
-
-  form.Form_Load();
+  ConnectWindow(window, form);
   window.show();
   return QApplication::exec();
 }

@@ -33,12 +33,8 @@ QtMainWindow::QtMainWindow(QWidget* parent)
   mnuFileOpen_->setObjectName(QStringLiteral("mnuFileOpen"));
   mnuFileClose_ = mnuFile_->addAction(QStringLiteral("終了(&X)"));
   mnuFileClose_->setObjectName(QStringLiteral("mnuFileClose"));
-  connect(mnuFileOpen_, &QAction::triggered, this, [this] {
-    if (onOpen_) onOpen_();
-  });
-  connect(mnuFileClose_, &QAction::triggered, this, [this] {
-    if (onExit_) onExit_();
-  });
+  connect(mnuFileOpen_, &QAction::triggered, this, [this] { Open(); });
+  connect(mnuFileClose_, &QAction::triggered, this, [this] { Exit(); });
 
   // The window is cut 19 pixels short of its menu bar, so only the title bar
   // and the top of the menu bar show. heightForWidth, because under some
@@ -79,7 +75,7 @@ void QtMainWindow::ShowMessage(std::u16string_view text, std::u16string_view tit
 void QtMainWindow::Quit() { QCoreApplication::exit(0); }
 
 void QtMainWindow::keyPressEvent(QKeyEvent* event) {
-  if (onKeyDown_) onKeyDown_(VirtualKeyFromQt(*event, nativeKeys_), ShiftStateFromQt(*event));
+  KeyDown(VirtualKeyFromQt(*event, nativeKeys_), ShiftStateFromQt(*event));
   event->accept();
 }
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include "platform/MainWindow.h"
+#include "platform/WindowEvents.h"
 #include "platform/qt/VirtualKeyFromQt.h"
 
 class QAction;
@@ -15,7 +16,7 @@ class QMenu;
 // The reader's window: a strip of title bar and menu bar, 544 pixels wide,
 // whose title is the story's display. It knows nothing of stories; whoever
 // starts the program connects its menu commands and keys to the handlers.
-class QtMainWindow : public QMainWindow, public MainWindow {
+class QtMainWindow : public QMainWindow, public MainWindow, public WindowEvents {
  public:
   // Width of the strip; its height leaves no room below the menu bar.
   static constexpr int StripWidth = 544;
@@ -31,14 +32,6 @@ class QtMainWindow : public QMainWindow, public MainWindow {
   void ShowMessage(std::u16string_view text, std::u16string_view title) override;
   void Quit() override;
 
-  // File > Open and File > Exit.
-  void OnOpen(std::function<void()> handler) { onOpen_ = std::move(handler); }
-  void OnExit(std::function<void()> handler) { onExit_ = std::move(handler); }
-  // Every key pressed on the window, as a virtual-key code and modifier state.
-  void OnKeyDown(std::function<void(uint16_t, int16_t)> handler) {
-    onKeyDown_ = std::move(handler);
-  }
-
   // The File menu, which pops up over the clipped menu bar.
   QMenu* FileMenu() const { return mnuFile_; }
 
@@ -53,7 +46,4 @@ class QtMainWindow : public QMainWindow, public MainWindow {
   QAction* mnuFileClose_;
   QString caption_;
   NativeKeys nativeKeys_;
-  std::function<void()> onOpen_;
-  std::function<void()> onExit_;
-  std::function<void(uint16_t, int16_t)> onKeyDown_;
 };
