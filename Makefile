@@ -4,6 +4,8 @@
 #   make test TEST=regex   only the ctest cases matching regex
 #   make bench             the benchmarks (Release build in build-release/)
 #   make fuzz              every fuzzer for FUZZ_SECONDS (default 60) each (clang, build-fuzz/)
+#   make windows           velnori.exe and vln.exe for Windows (mingw-w64, build-windows/)
+#   make windows-test      the Windows programs' tests under Wine
 
 SANITIZE ?=
 TEST ?=
@@ -63,5 +65,17 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
 	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
+# Windows: cross-built with mingw-w64, tested under Wine on an X desktop.
+.PHONY: windows windows-test
+windows:
+	@$(DEPS) build windows
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
+	  -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-windows -j $(JOBS)
+
+windows-test: windows
+	@$(DEPS) desktop
+	cd build-windows && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
+
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-asan build-release build-windows

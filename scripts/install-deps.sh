@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a make target needs, skipping those present.
-# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz)
+# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz, windows)
 set -euo pipefail
 
 packages_for() {
@@ -9,6 +9,9 @@ packages_for() {
     qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
+    # Cross-building for Windows and its tests under Wine (locales: Wine
+    # needs a Japanese locale, which scripts/wine-run.sh makes).
+    windows) echo "g++-mingw-w64-x86-64 googletest wine wine64 locales numlockx zip" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -1,0 +1,54 @@
+#include "platform/win32/Win32OpenDialog.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "platform/win32/WideText.h"
+
+namespace {
+
+// Room for the longest name Windows has (32,767 units and the NUL), so a long
+// name typed into the dialog fits instead of failing as too long for the
+// buffer.
+constexpr size_t NameRoom = 32768;
+
+}  // namespace
+
+std::wstring DialogFilterFrom(std::u16string_view filter) {
+  std::wstring parts = WideFrom(filter);
+  for (wchar_t& unit : parts) {
+    if (unit == L'|') unit = L'\0';
+  }
+  // A filter must end in two NULs: one after its last part, one more.
+  if (!parts.empty()) parts += L'\0';
+  parts += L'\0';
+  return parts;
+}
+
+std::optional<std::string> RunOpenDialog(HWND owner, const OpenDialogSetup& setup) {
+  const std::wstring title = WideFrom(setup.Title);
+  const std::wstring filter = DialogFilterFrom(setup.Filter);
+  std::vector<wchar_t> name(NameRoom, L'\0');
+  const std::wstring start = WideFrom(setup.FileName.substr(0, NameRoom - 1));
+  std::copy(start.begin(), start.end(), name.begin());
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.size() > 1 ? filter.c_str() : nullptr;
+  dialog.nFilterIndex = static_cast<DWORD>(setup.FilterIndex);
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrTitle = title.c_str();
+  dialog.Flags = static_cast<DWORD>(setup.Flags);
+
+  const std::optional<std::string> cancelled =
+      setup.CancelError ? std::nullopt : std::optional<std::string>(std::string());
+  // Cancel and every failure of the dialog itself (CommDlgExtendedError) end
+  // the same way: no story is opened.
+  if (!GetOpenFileNameW(&dialog)) return cancelled;
+  const std::optional<std::string> chosen = Utf8FromWide(name.data());
+  if (!chosen || chosen->empty()) return cancelled;
+  return chosen;
+}
