@@ -11,7 +11,7 @@ packages_for() {
     fuzz) echo "clang libclang-rt-14-dev" ;;
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).
-    windows) echo "g++-mingw-w64-x86-64 googletest wine wine64 locales numlockx zip" ;;
+    windows) echo "g++-mingw-w64-x86-64 googletest wine wine64 locales numlockx" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

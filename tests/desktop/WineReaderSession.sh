@@ -9,9 +9,7 @@ build=$1 reader=$2 screenshot=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/DesktopSession.sh"
 source "$here/../../scripts/wine-run.sh"
-for tool in numlockx import; do
-  command -v "$tool" >/dev/null || { echo "missing: $tool (scripts/install-deps.sh windows desktop)" >&2; exit 1; }
-done
+command -v numlockx >/dev/null || { echo "missing: numlockx (scripts/install-deps.sh windows)" >&2; exit 1; }
 
 Fail() {
   echo "FAIL: $*" >&2
