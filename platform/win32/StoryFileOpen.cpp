@@ -61,7 +61,7 @@ bool StoryFileInput::Open(const std::string& path) {
    public:
     explicit Reader(HANDLE handle) : handle_(handle) {}
     int64_t Read(char* into, size_t room) override {
-      // ReadFile takes at most 4 GiB less one at a time.
+      // ReadFile counts in a DWORD; a gigabyte at a time stays well within it.
       const DWORD asked = room > 0x40000000 ? 0x40000000 : static_cast<DWORD>(room);
       DWORD got = 0;
       if (!ReadFile(handle_, into, asked, &got, nullptr)) return -1;
