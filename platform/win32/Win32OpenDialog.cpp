@@ -13,6 +13,21 @@ namespace {
 // buffer.
 constexpr size_t NameRoom = 32768;
 
+using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+// comdlg32 brings shell32 and the printer spooler with it, seven libraries
+// that would slow every start: it is loaded at the first Open instead.
+GetOpenFileNameFunction OpenFileNameFunction() {
+  static const GetOpenFileNameFunction function = [] {
+    const HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (library == nullptr) return GetOpenFileNameFunction{};
+    // Through void (*)(), the cast GCC accepts between function types.
+    const auto untyped = reinterpret_cast<void (*)()>(GetProcAddress(library, "GetOpenFileNameW"));
+    return reinterpret_cast<GetOpenFileNameFunction>(untyped);
+  }();
+  return function;
+}
+
 }  // namespace
 
 std::wstring DialogFilterFrom(std::u16string_view filter) {
@@ -47,7 +62,8 @@ std::optional<std::string> RunOpenDialog(HWND owner, const OpenDialogSetup& setu
       setup.CancelError ? std::nullopt : std::optional<std::string>(std::string());
   // Cancel and every failure of the dialog itself (CommDlgExtendedError) end
   // the same way: no story is opened.
-  if (!GetOpenFileNameW(&dialog)) return cancelled;
+  const GetOpenFileNameFunction getOpenFileName = OpenFileNameFunction();
+  if (getOpenFileName == nullptr || !getOpenFileName(&dialog)) return cancelled;
   const std::optional<std::string> chosen = Utf8FromWide(name.data());
   if (!chosen || chosen->empty()) return cancelled;
   return chosen;
