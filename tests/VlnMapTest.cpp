@@ -1,7 +1,6 @@
 #include <cgraph.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -192,13 +191,11 @@ Agreement FromCheck(const std::u16string& text, const StoryLines& lines) {
 TEST(VlnMap, NeverDisagreesWithCheck) {
   std::vector<std::pair<std::string, std::u16string>> stories;
   for (const MapRow& row : MapRows()) stories.emplace_back(row.reason, StoryOf(row.story));
-  const char* source = std::getenv("VELNORI_SOURCE_DIR");
-  ASSERT_NE(source, nullptr);
   StoryFileInput input;
   for (const char* file : {"tests/vln/mistakes.vln", "examples/hoshi-no-eki.vln",
                            "examples/ame-no-kissaten.vln"}) {
     std::u16string text;
-    ASSERT_TRUE(ReadStoryFile(std::string(source) + "/" + file, input, text)) << file;
+    ASSERT_TRUE(ReadStoryFile(std::string(VELNORI_SOURCE_DIR) + "/" + file, input, text)) << file;
     stories.emplace_back(file, text);
   }
   for (const auto& [name, text] : stories) {

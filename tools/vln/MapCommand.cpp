@@ -120,8 +120,8 @@ int RunMap(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     const MapLayout layout = passages > MaxFullLayoutPassages ? MapLayout::Quick : MapLayout::Full;
     if (layout == MapLayout::Quick) {
-      err << "vln map: " << passages << " passages: edges are drawn straight to keep the layout "
-          << "quick\n";
+      err << "vln map: " << passages << " passages: laid out roughly, with straight edges, to "
+          << "keep it quick\n";
     }
     if (const std::string problem = RenderDot(dot, request.format, layout, image);
         !problem.empty()) {

@@ -10,7 +10,7 @@
 // dot's layout time grows much faster than the map: above this many passages
 // vln map lays out quickly (straight edges), and above the second it asks
 // for DOT instead, which any size of story gives at once.
-inline constexpr size_t MaxFullLayoutPassages = 300;
+inline constexpr size_t MaxFullLayoutPassages = 100;
 inline constexpr size_t MaxLaidOutPassages = 1000;
 
 // `vln map STORY [-o FILE]`; `args` are the words after "map". Draws the
