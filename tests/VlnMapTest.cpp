@@ -114,6 +114,10 @@ const std::vector<MapRow>& MapRows() {
        {u"Start", u"Go>>A[p]", u"[p]P::END"},
        {"L1 passage", "L2 passage", "L3 passage end"},
        {"L1 -> L2 next", "L2 -> L3 conditional \"A on\"", "L2 -> L2 conditional \"A off\""}},
+      {"a choice no key can answer leaves the reader stuck",
+       {u"Pick??,,", u"After::END"},
+       {"L1 passage stuck", "L2 passage end unreached"},
+       {}},
       {"a label alone on its line is where the choice lands",
        {u"Pick??[a]", u"[a]", u"After::END"},
        {"L1 passage", "L2 passage end"},
@@ -141,12 +145,14 @@ struct Agreement {
   std::set<long> unreached;
   std::set<std::string> missing;
   std::set<long> misread;
+  std::set<long> stuck;
 };
 
 Agreement FromMap(const std::u16string& text, const StoryLines& lines) {
   const StoryMap map = BuildStoryMap(text, lines);
   Agreement a;
   for (const StoryMap::Passage& p : map.Passages) {
+    if (p.Stuck) a.stuck.insert(lines.FileLineAt(lines.Lines()[p.LastLine].Start));
     if (p.Reached) continue;
     for (size_t i = p.FirstLine; i <= p.LastLine; ++i) {
       if (!StoryTrim(lines.Lines()[i].Text).empty()) {
@@ -183,6 +189,8 @@ Agreement FromCheck(const std::u16string& text, const StoryLines& lines) {
       a.missing.insert(m[1]);
     } else if (f.Message.find("so it is read as a conditional jump") != std::string::npos) {
       a.misread.insert(line);
+    } else if (f.Message.starts_with("no key can answer the choice")) {
+      a.stuck.insert(line);
     }
   }
   return a;
@@ -205,6 +213,7 @@ TEST(VlnMap, NeverDisagreesWithCheck) {
     EXPECT_EQ(map.unreached, check.unreached) << name;
     EXPECT_EQ(map.missing, check.missing) << name;
     EXPECT_EQ(map.misread, check.misread) << name;
+    EXPECT_EQ(map.stuck, check.stuck) << name;
   }
 }
 
@@ -224,16 +233,22 @@ bool IsUtf8(const std::string& bytes) {
 // Whatever a story holds, the DOT stays valid and says what the reader sees:
 // Graphviz reads the missing target's name back exactly.
 TEST(VlnMap, HostileTextStaysValidDot) {
-  const std::vector<std::pair<const char*, std::u16string>> rows = {
+  struct HostileRow {
+    const char* reason;
+    std::u16string text;
+    std::string shown = "";  // the missing node's label, when not the whole name
+  };
+  const std::vector<HostileRow> rows = {
       {"quotes and backslashes", u"\"q\\\"\\\\"},
       {"Graphviz's own escapes", u"\\N\\G\\n\\l\\E"},
       {"entities", u"&amp;&#0;&lt;&bogus"},
       {"control characters and NUL", std::u16string(u"a\0b\tc\x7F\x1B", 7)},
       {"lone surrogates and non-characters", std::u16string(u"\xD800x\xDC00\xFFFE\xFFFF", 5)},
-      {"a pair cut at the excerpt's end", std::u16string(23, u'x') + u"\U0001F600tail"},
+      {"a long name is cut, never inside a pair", std::u16string(30, u'x') + u"\U0001F600tail",
+       "missing: [" + std::string(30, 'x') + "…"},
       {"DOT syntax", u"}; digraph x { a -> b; /* // #"},
   };
-  for (const auto& [reason, hostile] : rows) {
+  for (const auto& [reason, hostile, shown] : rows) {
     const std::u16string text =
         StoryOf({u"[" + hostile + u"]" + hostile + u"??[" + hostile + u"x", hostile + u"::END"});
     const StoryLines lines(text);
@@ -252,6 +267,7 @@ TEST(VlnMap, HostileTextStaysValidDot) {
         expected.replace(at, from.size(), "\xEF\xBF\xBD");
       }
     }
+    if (!shown.empty()) expected = shown;
     // What Graphviz draws: "\\" is one backslash, "&amp;" one ampersand.
     name = std::regex_replace(name, std::regex(R"(\\\\)"), "\\");
     name = std::regex_replace(name, std::regex("&amp;"), "&");
@@ -281,6 +297,8 @@ TEST(VlnMap, ExitStatusAndMessages) {
   const std::string written = (folder.Path() / "Map.SVG").string();
   const std::string dotFile = (folder.Path() / "map.dot").string();
   const std::string unwritable = (folder.Path() / "no-such-folder" / "map.svg").string();
+  // A story whose name ends in .svg is not overwritten by its own map.
+  const std::string storyNamedSvg = folder.Write("story.svg", "Hello::END\r\n");
   const std::vector<std::tuple<std::vector<std::string>, int, const char*>> rows = {
       {{"worked.vln", "-o", written}, 0, ""},
       {{"-o", dotFile, "worked.vln"}, 0, ""},
@@ -293,6 +311,7 @@ TEST(VlnMap, ExitStatusAndMessages) {
       {{}, 2, "no story given"},
       {{"worked.vln", "worked.vln"}, 2, "one story at a time"},
       {{"-x", "worked.vln"}, 2, "unknown option \"-x\""},
+      {{storyNamedSvg}, 2, "the map would overwrite the story"},
   };
   for (const auto& [args, status, message] : rows) {
     const MapRun run = RunMapOn(args);
@@ -302,6 +321,9 @@ TEST(VlnMap, ExitStatusAndMessages) {
   EXPECT_TRUE(RunMapOn({"worked.vln", "-o", unwritable}).err.find("No such file or directory") !=
               std::string::npos);
   EXPECT_TRUE(RunMapOn({"worked.vln", "-o", "-"}).out.starts_with("digraph story {"));
+  std::ifstream story(storyNamedSvg);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(story), std::istreambuf_iterator<char>()),
+            "Hello::END\r\n");
   std::ifstream svg(written);
   const std::string image((std::istreambuf_iterator<char>(svg)), std::istreambuf_iterator<char>());
   EXPECT_NE(image.find("<svg"), std::string::npos) << "the extension is read in any letter case";

@@ -64,6 +64,11 @@ std::string ParseArgs(const std::vector<std::string>& args, MapRequest& request)
     return "cannot tell the format of \"" + request.output +
            "\": end it in .svg, .png, .pdf or .dot";
   }
+  // A story saved as "x.svg" would otherwise be overwritten by its own map.
+  std::error_code ignored;
+  if (std::filesystem::equivalent(request.story, request.output, ignored)) {
+    return "the map would overwrite the story \"" + request.story + "\": name another file with -o";
+  }
   return "";
 }
 

@@ -6,16 +6,19 @@
 
 namespace {
 
-// The first line's text is only a reminder of where the passage is.
-constexpr size_t ShownUnits = 24;
+constexpr size_t ShownUnits = 24;  // of a passage's first line
+constexpr size_t NameUnits = 32;   // of a label, a choice item or a target
 constexpr const char* FontName = "IPAPGothic";
 
 std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
 
-// The first `units` units, not cutting a surrogate pair in two.
-std::u16string_view CutAt(std::u16string_view text, size_t units) {
+// At most `units` units and "…", not cutting a surrogate pair in two: a
+// label is only a reminder, and dot cannot lay out a box as wide as a line
+// of 100,000 characters.
+std::u16string Shortened(std::u16string_view text, size_t units) {
+  if (text.size() <= units) return std::u16string(text);
   if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
-  return text.substr(0, units);
+  return std::u16string(text.substr(0, units)) + u"…";
 }
 
 std::string NodeName(const StoryMap& map, const StoryMap::Edge& edge, bool target) {
@@ -27,14 +30,12 @@ std::string NodeName(const StoryMap& map, const StoryMap::Edge& edge, bool targe
 // The node's text, one piece per line of the label.
 std::vector<std::u16string> PassageLabel(const StoryMap::Passage& passage) {
   std::vector<std::u16string> lines;
-  std::u16string first(passage.Label);
+  std::u16string first = Shortened(passage.Label, NameUnits);
   if (!first.empty()) first += u"  ";
   first += Ascii("line " + std::to_string(passage.FileLine));
   lines.push_back(std::move(first));
   if (!passage.FirstText.empty()) {
-    lines.push_back(passage.FirstText.size() > ShownUnits
-                        ? std::u16string(CutAt(passage.FirstText, ShownUnits)) + u"…"
-                        : std::u16string(passage.FirstText));
+    lines.push_back(Shortened(passage.FirstText, ShownUnits));
   }
   if (!passage.FlagChanges.empty()) {
     std::u16string flags;
@@ -45,6 +46,7 @@ std::vector<std::u16string> PassageLabel(const StoryMap::Passage& passage) {
     lines.push_back(std::move(flags));
   }
   if (passage.Ends) lines.push_back(u"■ end");
+  if (passage.Stuck) lines.push_back(u"✖ stuck: no key answers the choice");
   return lines;
 }
 
@@ -108,22 +110,27 @@ std::string StoryMapDot(const StoryMap& map) {
       classes += " end";
       colors += ", peripheries=2";
     }
+    if (passage.Stuck) {
+      classes += " stuck";
+      colors += ", color=red";
+    }
     if (!passage.Reached) {
       classes += " unreached";
       style += ",filled";
-      colors += ", color=grey60, fillcolor=grey90, fontcolor=grey45";
+      colors += std::string(passage.Stuck ? "" : ", color=grey60") +
+                ", fillcolor=grey90, fontcolor=grey45";
     }
     dot += "  L" + std::to_string(passage.FileLine) + " [label=" + label + ", class=\"" +
            classes + "\", style=\"" + style + "\"" + colors + "];\n";
   }
   for (size_t i = 0; i < map.MissingTargets.size(); ++i) {
     dot += "  missing" + std::to_string(i + 1) +
-           " [label=" + DotQuoted(u"missing: " + map.MissingTargets[i]) +
+           " [label=" + DotQuoted(u"missing: " + Shortened(map.MissingTargets[i], NameUnits)) +
            ", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
   }
   for (const StoryMap::Edge& edge : map.Edges) {
     std::string classes = EdgeClass(edge.Kind);
-    std::u16string label = edge.Label;
+    std::u16string label = Shortened(edge.Label, NameUnits);
     std::string look;
     if (edge.ReadAsConditional) {
       classes += " misread";

@@ -8,8 +8,8 @@
 // The map in Graphviz's DOT language, UTF-8. Passages are nodes named "L"
 // and their first line number, targets that begin no line "missing1", ...;
 // every node and edge carries a `class` ("passage", "unreached", "end",
-// "missing"; "next", "jump", "conditional", "choice", "misread") that the
-// SVG keeps.
+// "stuck", "missing"; "next", "jump", "conditional", "choice", "misread")
+// that the SVG keeps.
 std::string StoryMapDot(const StoryMap& map);
 
 // `text` inside a DOT quoted string, and that string with its quotes: always

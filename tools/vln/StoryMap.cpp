@@ -34,6 +34,7 @@ struct LineStep {
   bool RunsOn = true;  // goes on with the next line, as a plain line does
   bool Ends = false;   // the story can stop after this line
   bool ReadAsConditional = false;
+  bool Stuck = false;  // a choice no key can answer: the reader waits for ever
   std::vector<Move> Moves;
   std::vector<std::u16string> FlagChanges;
 };
@@ -94,6 +95,7 @@ LineStep MapBuilder::StepLine(const StoryLines::Line& line) {
       }
       out.Moves.push_back(std::move(move));
     }
+    out.Stuck = out.Moves.empty();
     return out;
   }
   if (markup.JumpTaken()) {
@@ -185,6 +187,7 @@ StoryMap MapBuilder::Build() {
     passage.FlagChanges.insert(passage.FlagChanges.end(), step.FlagChanges.begin(),
                                step.FlagChanges.end());
     passage.Ends = step.Ends || (step.RunsOn && i + 1 == count);
+    passage.Stuck = step.Stuck;
   }
   std::vector<bool> landedOn(passages.size(), false);
   for (const LineStep& step : steps) {

@@ -20,6 +20,7 @@ struct StoryMap {
     std::u16string_view FirstText;  // what the first line shows
     std::vector<std::u16string> FlagChanges;  // "A on", "C off", in the order they run
     bool Ends = false;     // the story can stop after its last line
+    bool Stuck = false;    // it offers a choice no key can answer
     bool Reached = false;  // some reading from the first line gets here
   };
 
