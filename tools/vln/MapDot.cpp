@@ -88,66 +88,78 @@ std::string DotEscaped(std::u16string_view text) {
 
 std::string DotQuoted(std::u16string_view text) { return '"' + DotEscaped(text) + '"'; }
 
+namespace {
+
+std::string PassageNode(const StoryMap::Passage& passage) {
+  // Each piece is escaped on its own and joined with DOT's own line break.
+  std::string label = "\"";
+  for (const std::u16string& line : PassageLabel(passage)) {
+    if (label.size() > 1) label += "\\n";
+    label += DotEscaped(line);
+  }
+  label += '"';
+  std::string classes = "passage";
+  std::string style = "rounded";
+  std::string look;
+  if (passage.Ends) {
+    classes += " end";
+    look += ", peripheries=2";
+  }
+  if (passage.Stuck) {
+    classes += " stuck";
+    look += ", color=red";
+  }
+  if (!passage.Reached) {
+    classes += " unreached";
+    style += ",filled";
+    look += std::string(passage.Stuck ? "" : ", color=grey60") + ", fillcolor=grey90, fontcolor=grey45";
+  }
+  return "  L" + std::to_string(passage.FileLine) + " [label=" + label + ", class=\"" + classes +
+         "\", style=\"" + style + "\"" + look + "];\n";
+}
+
+std::string MissingNode(size_t index, std::u16string_view target) {
+  return "  missing" + std::to_string(index + 1) +
+         " [label=" + DotQuoted(u"missing: " + Shortened(target, NameUnits)) +
+         ", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
+}
+
+std::string EdgeLine(const StoryMap& map, const StoryMap::Edge& edge) {
+  std::string classes = EdgeClass(edge.Kind);
+  std::u16string label = Shortened(edge.Label, NameUnits);
+  std::string look;
+  if (edge.ReadAsConditional) {
+    classes += " misread";
+    label += u" (read as conditional)";
+    look += ", penwidth=2";
+  }
+  if (edge.ToMissing) {
+    classes += " missing";
+    look += ", color=red, fontcolor=red, style=dashed";
+  } else if (edge.ReadAsConditional) {
+    look += ", color=darkorange, fontcolor=darkorange";
+  } else if (edge.Kind == StoryMap::EdgeKind::Next) {
+    look += ", style=dotted";
+  }
+  return "  " + NodeName(map, edge, false) + " -> " + NodeName(map, edge, true) +
+         " [label=" + DotQuoted(label) + ", class=\"" + classes + "\"" + look + "];\n";
+}
+
+}  // namespace
+
 std::string StoryMapDot(const StoryMap& map) {
   std::string dot;
   dot.reserve(map.Passages.size() * 160 + map.Edges.size() * 80);
   dot += "digraph story {\n";
-  dot += std::string("  graph [rankdir=TB, fontname=\"") + FontName + "\"];\n";
-  dot += std::string("  node [shape=box, style=rounded, fontname=\"") + FontName + "\", fontsize=11];\n";
-  dot += std::string("  edge [fontname=\"") + FontName + "\", fontsize=10];\n";
-  for (const StoryMap::Passage& passage : map.Passages) {
-    // Each piece is escaped on its own and joined with DOT's own line break.
-    std::string label = "\"";
-    for (const std::u16string& line : PassageLabel(passage)) {
-      if (label.size() > 1) label += "\\n";
-      label += DotEscaped(line);
-    }
-    label += '"';
-    std::string classes = "passage";
-    std::string style = "rounded";
-    std::string colors;
-    if (passage.Ends) {
-      classes += " end";
-      colors += ", peripheries=2";
-    }
-    if (passage.Stuck) {
-      classes += " stuck";
-      colors += ", color=red";
-    }
-    if (!passage.Reached) {
-      classes += " unreached";
-      style += ",filled";
-      colors += std::string(passage.Stuck ? "" : ", color=grey60") +
-                ", fillcolor=grey90, fontcolor=grey45";
-    }
-    dot += "  L" + std::to_string(passage.FileLine) + " [label=" + label + ", class=\"" +
-           classes + "\", style=\"" + style + "\"" + colors + "];\n";
-  }
+  const std::string font = std::string("fontname=\"") + FontName + "\"";
+  dot += "  graph [rankdir=TB, " + font + "];\n";
+  dot += "  node [shape=box, style=rounded, " + font + ", fontsize=11];\n";
+  dot += "  edge [" + font + ", fontsize=10];\n";
+  for (const StoryMap::Passage& passage : map.Passages) dot += PassageNode(passage);
   for (size_t i = 0; i < map.MissingTargets.size(); ++i) {
-    dot += "  missing" + std::to_string(i + 1) +
-           " [label=" + DotQuoted(u"missing: " + Shortened(map.MissingTargets[i], NameUnits)) +
-           ", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
+    dot += MissingNode(i, map.MissingTargets[i]);
   }
-  for (const StoryMap::Edge& edge : map.Edges) {
-    std::string classes = EdgeClass(edge.Kind);
-    std::u16string label = Shortened(edge.Label, NameUnits);
-    std::string look;
-    if (edge.ReadAsConditional) {
-      classes += " misread";
-      label += u" (read as conditional)";
-      look += ", penwidth=2";
-    }
-    if (edge.ToMissing) {
-      classes += " missing";
-      look += ", color=red, fontcolor=red, style=dashed";
-    } else if (edge.ReadAsConditional) {
-      look += ", color=darkorange, fontcolor=darkorange";
-    } else if (edge.Kind == StoryMap::EdgeKind::Next) {
-      look += ", style=dotted";
-    }
-    dot += "  " + NodeName(map, edge, false) + " -> " + NodeName(map, edge, true) +
-           " [label=" + DotQuoted(label) + ", class=\"" + classes + "\"" + look + "];\n";
-  }
+  for (const StoryMap::Edge& edge : map.Edges) dot += EdgeLine(map, edge);
   dot += "}\n";
   return dot;
 }
