@@ -2,9 +2,8 @@
 
 #include <ostream>
 
-#include "platform/HeadlessWindow.h"
-#include "story/mdlRead.h"
 #include "tools/vln/CheckStory.h"
+#include "tools/vln/StoryFileRead.h"
 
 namespace {
 
@@ -12,14 +11,8 @@ enum class Outcome { Clean, HasErrors, Unreadable };
 
 Outcome CheckOneStory(const std::string& path, std::ostream& out, std::ostream& err,
                       TextFileInput& input) {
-  HeadlessWindow window;
-  window.SetStandingDialogAnswer(path);
-  StoryState story;
-  // The loader clears FlagA only after reading the whole file, so a flag still
-  // on tells a file it could not read from an empty one.
-  story.FlagA = FlagOn;
-  const std::u16string text = LoadStory(story, window, input);
-  if (story.FlagA == FlagOn) {
+  std::u16string text;
+  if (!ReadStoryFile(path, input, text)) {
     // Nothing, or only the lines before a read error: what the reader would
     // get from this file is not the story.
     err << "vln check: " << path << ": cannot be read\n";

@@ -7,6 +7,7 @@
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/CheckText.h"
+#include "tools/vln/LineMarkup.h"
 #include "tools/vln/LineStartIndex.h"
 
 namespace {
@@ -17,8 +18,6 @@ constexpr size_t LongestPortableLine = 32766;
 constexpr int ChoiceKeys = 5;
 constexpr std::array<std::u16string_view, 11> Keywords{
     u"AON", u"BON", u"CON", u"DON", u"EON", u"AOFF", u"BOFF", u"COFF", u"DOFF", u"EOFF", u"END"};
-constexpr std::array<std::u16string_view, 5> ConditionalMarkers{u">>A", u">>B", u">>C", u">>D",
-                                                                u">>E"};
 constexpr const char* LandsOnFirstBreak =
     "it lands on the story's first line break and goes on from the second line";
 
@@ -43,9 +42,8 @@ class MarkupChecker {
 
  private:
   void CheckChoice(std::u16string_view list, int64_t pos);
-  void CheckJump(std::u16string_view line, int64_t pos);
-  void CheckConditionalJump(std::u16string_view line, int64_t jump, int flag, int64_t marker,
-                            int64_t pos);
+  void CheckJump(const LineMarkup& markup, int64_t lineStart);
+  void CheckConditionalJump(const LineMarkup& markup, int64_t pos);
   void CheckBranch(std::u16string_view target, bool flagOn, char letter,
                    std::u16string_view names, int64_t pos);
 
@@ -111,7 +109,7 @@ std::string MarkupChecker::MissHint(std::u16string_view target) const {
   return "";
 }
 
-// Follows the steps of the line interpreter from the start of the line.
+// Every mistake on one line, in the order the line interpreter meets them.
 void MarkupChecker::CheckLine(const StoryLines::Line& line) {
   const std::u16string_view raw = line.Text;
   if (raw.size() > LongestPortableLine) {
@@ -129,24 +127,17 @@ void MarkupChecker::CheckLine(const StoryLines::Line& line) {
                             " holds bytes that could not be decoded; they show as U+FFFD");
   }
 
-  std::u16string_view text = StoryTrim(raw);
-  if (!text.empty() && text.front() == u'[') {
-    const int64_t close = StoryFind(1, text, u"]");
-    if (close == 0) {
-      Warning(line.Start, "\"[\" begins the line " + Quoted(text) +
-                              " but no \"]\" ends the label: the whole line is shown");
-    }
-    text = StoryTrim(StoryMid(text, close + 1));
+  const LineMarkup markup = ReadLineMarkup(raw);
+  if (markup.UnclosedLabel) {
+    Warning(line.Start, "\"[\" begins the line " + Quoted(markup.Trimmed) +
+                            " but no \"]\" ends the label: the whole line is shown");
   }
 
-  if (const int64_t choice = StoryFind(1, text, u"??"); choice > 0) {
-    CheckChoice(StoryTrim(StoryMid(text, choice + 2)), Where(text.substr(choice - 1), line.Start));
-    text = StoryTrim(StoryLeft(text, choice - 1));
-  }
+  if (markup.HasChoice) CheckChoice(markup.ChoiceList, Where(markup.ChoiceMarker, line.Start));
 
-  if (const int64_t command = StoryFind(1, text, u"::"); command > 0) {
-    const int64_t pos = Where(text.substr(command - 1), line.Start);
-    const std::u16string_view part = StoryTrim(StoryMid(text, command + 2));
+  if (markup.HasCommand) {
+    const int64_t pos = Where(markup.CommandMarker, line.Start);
+    const std::u16string_view part = markup.Command;
     const std::u16string upper = StoryUpperCase(part);
     if (const int64_t jump = StoryFind(1, part, u">>"); jump > 0) {
       Warning(pos, "jump " + Quoted(StoryMid(part, jump)) +
@@ -157,18 +148,17 @@ void MarkupChecker::CheckLine(const StoryLines::Line& line) {
       Warning(pos, "command " + Quoted(part) +
                        " has no known keyword (AON-EON, AOFF-EOFF, END) and does nothing");
     }
-    text = StoryTrim(StoryLeft(text, command - 1));
-    if (Contains(upper, u"END")) {
-      if (const int64_t jump = StoryFind(1, text, u">>"); jump > 0) {
-        Warning(Where(text.substr(jump - 1), pos),
-                "jump " + Quoted(StoryMid(text, jump)) +
+    if (markup.Ends) {
+      if (markup.HasJump()) {
+        Warning(Where(markup.JumpMarker(), pos),
+                "jump " + Quoted(markup.JumpMarker()) +
                     " is never taken: \"END\" in the command stops the story first");
       }
       return;
     }
   }
 
-  CheckJump(text, line.Start);
+  CheckJump(markup, line.Start);
 }
 
 void MarkupChecker::CheckChoice(std::u16string_view list, int64_t pos) {
@@ -213,17 +203,14 @@ void MarkupChecker::CheckChoice(std::u16string_view list, int64_t pos) {
   }
 }
 
-void MarkupChecker::CheckJump(std::u16string_view line, int64_t lineStart) {
-  const int64_t jump = StoryFind(1, line, u">>");
-  if (jump == 0) return;
-  const int64_t pos = Where(line.substr(jump - 1), lineStart);
-  for (int flag = 0; flag < static_cast<int>(ConditionalMarkers.size()); ++flag) {
-    if (const int64_t marker = StoryFind(1, line, ConditionalMarkers[flag]); marker > 0) {
-      CheckConditionalJump(line, jump, flag, marker, pos);
-      return;
-    }
+void MarkupChecker::CheckJump(const LineMarkup& markup, int64_t lineStart) {
+  if (!markup.HasJump()) return;
+  const int64_t pos = Where(markup.JumpMarker(), lineStart);
+  if (markup.Flag >= 0) {
+    CheckConditionalJump(markup, pos);
+    return;
   }
-  const std::u16string_view target = StoryTrim(StoryMid(line, jump + 2));
+  const std::u16string_view target = markup.PlainTarget;
   if (target.empty()) {
     Error(pos, std::string("jump \">>\" names no target: ") + LandsOnFirstBreak);
   } else if (!BeginsALine(target)) {
@@ -234,21 +221,16 @@ void MarkupChecker::CheckJump(std::u16string_view line, int64_t lineStart) {
   }
 }
 
-void MarkupChecker::CheckConditionalJump(std::u16string_view line, int64_t jump, int flag,
-                                         int64_t marker, int64_t pos) {
-  const char letter = static_cast<char>('A' + flag);
+void MarkupChecker::CheckConditionalJump(const LineMarkup& markup, int64_t pos) {
+  const char letter = static_cast<char>('A' + markup.Flag);
   const std::string flagName = std::string("flag ") + letter;
-  const std::u16string_view names = StoryTrim(StoryMid(line, jump + 3));
-  const std::u16string_view plainTarget = StoryTrim(StoryMid(line, jump + 2));
+  const std::u16string_view names = markup.Names;
   const size_t commas = CountCommas(names);
-  if (marker != jump) {
+  if (markup.MarkerAt != markup.JumpAt) {
     Warning(pos, "\">>" + std::string(1, letter) + "\" is not the line's first \">>\": its names " +
                      "are read from just after the first one, " + Quoted(names));
-  } else if (BeginsALine(plainTarget) ||
-             (commas == 0 && (names.empty() || names.front() != u'['))) {
-    // A whole target that begins a line, or one name that does not look like
-    // a label: the author meant a plain jump.
-    Error(pos, "jump target " + Quoted(plainTarget) + " begins with \"" + letter +
+  } else if (ReadAsConditionalByMistake(markup, starts_)) {
+    Error(pos, "jump target " + Quoted(markup.PlainTarget) + " begins with \"" + letter +
                    "\", so it is read as a conditional jump on " + flagName + " with the names " +
                    Quoted(names) + "; bracket the label or begin it with another letter");
     return;

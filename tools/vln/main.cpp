@@ -1,6 +1,6 @@
 // vln: the story author's tool. Plays a story through the reader's own
-// handlers without a window, and checks stories for mistakes a reader would
-// run into.
+// handlers without a window, checks stories for mistakes a reader would run
+// into, and draws a story's map.
 
 #include <iostream>
 #include <string>
@@ -9,6 +9,7 @@
 #include "platform/ConsoleProgram.h"
 #include "platform/StoryFileInput.h"
 #include "tools/vln/CheckCommand.h"
+#include "tools/vln/MapCommand.h"
 #include "tools/vln/PlayCommand.h"
 
 namespace {
@@ -16,10 +17,13 @@ namespace {
 constexpr const char* Usage =
     "usage: vln play [--json] STORY [EVENT...]\n"
     "       vln check STORY...\n"
+    "       vln map STORY [-o FILE]\n"
     "play: runs the events (or those read from standard input, one per line) and prints the\n"
     "      caption after each; events: open, exit, down, up, space, enter, 1-5, kp1-kp5,\n"
     "      key:N, shift+/ctrl+/alt+ before a key, file:PATH, cancel\n"
-    "check: reports FILE:LINE: error/warning lines; exit 1 on errors, 2 if a file cannot be read\n";
+    "check: reports FILE:LINE: error/warning lines; exit 1 on errors, 2 if a file cannot be read\n"
+    "map: draws the story's passages and the ways between them as FILE (.svg, the default next\n"
+    "     to STORY, .png, .pdf or .dot; -o - writes DOT to standard output)\n";
 
 }  // namespace
 
@@ -35,6 +39,7 @@ int main(int argc, char** argv) {
   StoryFileInput input;
   if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr, input);
   if (command == "check") return RunCheck(rest, std::cout, std::cerr, input);
+  if (command == "map") return RunMap(rest, std::cout, std::cerr, input);
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << Usage;
     return 0;

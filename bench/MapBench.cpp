@@ -1,0 +1,115 @@
+// vln map from story to DOT, and from story file to SVG.
+//
+// Goals: DOT for a 10,000-line story with 2,000 labels in at most 0.5 s; the
+// SVG of each sample story in at most 1 s. The layout figures show where
+// dot's time goes as maps grow, and why vln map lays out maps of more than
+// MaxFullLayoutPassages passages with straight edges and refuses more than
+// MaxLaidOutPassages.
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "platform/StoryFileInput.h"
+#include "tools/vln/MapCommand.h"
+#include "tools/vln/MapDot.h"
+#include "tools/vln/MapRender.h"
+#include "tools/vln/StoryFileRead.h"
+#include "tools/vln/StoryMap.h"
+
+namespace {
+
+std::u16string Number(size_t n) {
+  const std::string digits = std::to_string(n);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+// `passages` labelled passages of `linesEach` lines. Most ways lead a few
+// passages on, one in twenty anywhere, as in a story an author writes; the
+// last line of each passage offers a choice, jumps, jumps on a flag or ends.
+std::u16string GeneratedStory(size_t passages, size_t linesEach) {
+  std::mt19937 random(7);
+  const auto target = [&](size_t from) {
+    const size_t to = random() % 20 == 0 ? random() % passages : from + 1 + random() % 5;
+    return u"[p" + Number(std::min(to, passages - 1)) + u"]";
+  };
+  std::u16string text;
+  for (size_t p = 0; p < passages; ++p) {
+    text += u"[p" + Number(p) + u"]駅のホームに、冷たい風が吹いている。\r\n";
+    for (size_t line = 2; line < linesEach; ++line) {
+      text += line == 2 ? u"遠くで汽笛が鳴った。::AON\r\n" : u"ベンチに座って、列車を待つ。\r\n";
+    }
+    switch (random() % 10) {
+      case 0: text += u"ここで終わる。::END\r\n"; break;
+      case 1: case 2: text += u"進む。>>" + target(p) + u"\r\n"; break;
+      case 3: case 4: case 5: text += u"乗るか。>>A" + target(p) + u"," + target(p) + u"\r\n"; break;
+      default: text += u"どうする？??" + target(p) + u"," + target(p) + u"," + target(p) + u"\r\n";
+    }
+  }
+  return text;
+}
+
+void BM_MapDotOf10000Lines(benchmark::State& state) {
+  const std::u16string text = GeneratedStory(2000, 5);
+  for (auto _ : state) {
+    const StoryLines lines(text);
+    const std::string dot = StoryMapDot(BuildStoryMap(text, lines));
+    benchmark::DoNotOptimize(dot.data());
+  }
+}
+BENCHMARK(BM_MapDotOf10000Lines)->Unit(benchmark::kMillisecond);
+
+// From the file on disk to the SVG in memory, as vln map does it.
+void BM_MapSvgOfSample(benchmark::State& state, const char* file) {
+  if (!CanRenderMaps()) {
+    state.SkipWithError("built without Graphviz");
+    return;
+  }
+  StoryFileInput input;
+  const std::string path = std::string(VELNORI_SOURCE_DIR) + "/examples/" + file;
+  for (auto _ : state) {
+    std::u16string text;
+    if (!ReadStoryFile(path, input, text)) {
+      state.SkipWithError("the sample story cannot be read");
+      return;
+    }
+    const StoryLines lines(text);
+    std::string svg;
+    if (!RenderDot(StoryMapDot(BuildStoryMap(text, lines)), "svg", MapLayout::Full, svg).empty()) {
+      state.SkipWithError("Graphviz failed");
+      return;
+    }
+    benchmark::DoNotOptimize(svg.data());
+  }
+}
+BENCHMARK_CAPTURE(BM_MapSvgOfSample, hoshi_no_eki, "hoshi-no-eki.vln")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_MapSvgOfSample, ame_no_kissaten, "ame-no-kissaten.vln")
+    ->Unit(benchmark::kMillisecond);
+
+// dot's layout alone, for maps of growing size, each with the layout vln map
+// would choose for it.
+void BM_MapLayout(benchmark::State& state) {
+  if (!CanRenderMaps()) {
+    state.SkipWithError("built without Graphviz");
+    return;
+  }
+  const auto passages = static_cast<size_t>(state.range(0));
+  const std::u16string text = GeneratedStory(passages, 2);
+  const StoryLines lines(text);
+  const std::string dot = StoryMapDot(BuildStoryMap(text, lines));
+  const MapLayout layout = passages > MaxFullLayoutPassages ? MapLayout::Quick : MapLayout::Full;
+  for (auto _ : state) {
+    std::string svg;
+    if (!RenderDot(dot, "svg", layout, svg).empty()) {
+      state.SkipWithError("Graphviz failed");
+      return;
+    }
+    benchmark::DoNotOptimize(svg.data());
+  }
+}
+BENCHMARK(BM_MapLayout)->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();

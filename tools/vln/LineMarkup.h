@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string_view>
+
+class LineStartIndex;
+
+// One story line's markup, split the way the line interpreter splits it when
+// the Down arrow reaches the line: label prefix, then "??", then "::", then
+// ">>". Views point into the line given to ReadLineMarkup.
+struct LineMarkup {
+  std::u16string_view Trimmed;      // the whole line without spaces around it
+  std::u16string_view Label;        // "[name]" when the line begins with one
+  bool UnclosedLabel = false;       // "[" begins the line but no "]" follows
+  bool HasChoice = false;
+  std::u16string_view ChoiceMarker; // from "??" on
+  std::u16string_view ChoiceList;
+  bool HasCommand = false;
+  std::u16string_view CommandMarker;  // from "::" on
+  std::u16string_view Command;
+  bool Ends = false;                // "END" in the command: no jump is taken
+  // What is left once choice and command are split off; the jump is read
+  // from it.
+  std::u16string_view Rest;
+  int64_t JumpAt = 0;               // 1-based position of the first ">>" in Rest, 0 for none
+  int Flag = -1;                    // 0-4 for a conditional jump on flag A-E, else -1
+  int64_t MarkerAt = 0;             // position of that ">>A"...">>E" marker in Rest
+  std::u16string_view Names;        // a conditional jump's two names
+  std::u16string_view PlainTarget;  // a plain jump's target
+  std::u16string_view Shown;        // the caption the line leaves
+
+  bool HasJump() const { return JumpAt > 0; }
+  bool JumpTaken() const { return HasJump() && !Ends; }
+  std::u16string_view JumpMarker() const { return Rest.substr(static_cast<size_t>(JumpAt - 1)); }
+};
+
+LineMarkup ReadLineMarkup(std::u16string_view line);
+
+// A conditional jump whose author meant a plain one: the whole target begins
+// a line, or its one name does not look like a label (`Go>>Apple`).
+bool ReadAsConditionalByMistake(const LineMarkup& markup, const LineStartIndex& starts);
