@@ -1,6 +1,7 @@
 # Sourced by the scripts that need a real X desktop: starts Xvfb and openbox
 # on a free display, exports DISPLAY, and stops both when the script exits.
 #   StartDesktop [WIDTHxHEIGHT]
+#   WindowTitle WINDOW-ID     the window's _NET_WM_NAME as UTF-8 text
 
 DesktopPids=()
 
@@ -51,4 +52,12 @@ StartDesktop() {
   echo "openbox did not start:" >&2
   cat "$DesktopRuntimeDir/openbox.log" >&2
   return 1
+}
+
+# The window's _NET_WM_NAME exactly; empty when it is empty or missing. xprop
+# shows whatever the caller's locale cannot print as octal escapes, so it
+# always reads in C.UTF-8, which every Debian system has.
+WindowTitle() {
+  LC_ALL=C.UTF-8 xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null |
+    sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'
 }
