@@ -36,12 +36,14 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
 
 # The reader itself. Without a display Qt would abort with a page of
-# messages; one line says what is wrong instead.
-run: build
+# messages; one line says what is wrong instead, before anything is
+# installed or built.
+run:
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "make run: no display to open the reader's window on (DISPLAY is not set)" >&2; \
 	  exit 1; \
 	fi
+	@$(MAKE) --no-print-directory build
 	$(BUILD)/window/velnori
 
 bench: deps

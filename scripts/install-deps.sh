@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a make target needs, skipping those present.
-# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz)
+# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz, package)
 set -euo pipefail
 
 packages_for() {
@@ -9,6 +9,7 @@ packages_for() {
     qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
+    package) echo "dpkg-dev lintian" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
@@ -23,9 +24,15 @@ for group in "$@"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
 sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps.sh: as root, run: apt-get install ${missing[*]} (or run this make target as root)" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

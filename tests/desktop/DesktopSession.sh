@@ -24,23 +24,27 @@ StartDesktop() {
     echo "missing:$missing (scripts/install-deps.sh desktop)" >&2
     return 1
   fi
+  # Qt wants a private runtime folder and warns on every start without one;
+  # the logs of Xvfb and openbox go there too.
+  DesktopRuntimeDir=$(mktemp -d)
+  export XDG_RUNTIME_DIR=$DesktopRuntimeDir
   # Xvfb picks a free display itself and writes its number to the fd.
   local fifo
   fifo=$(mktemp -u) && mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  DesktopPids+=($!)
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" \
+    >"$DesktopRuntimeDir/xvfb.log" 2>&1 &
+  local xvfb=$!
+  DesktopPids+=($xvfb)
   trap StopDesktop EXIT
   local display
   read -r -t 20 display <"$fifo" || true
   rm -f "$fifo"
   if [ -z "$display" ]; then
-    echo "Xvfb did not start" >&2
+    echo "Xvfb did not start:" >&2
+    cat "$DesktopRuntimeDir/xvfb.log" >&2
     return 1
   fi
   export DISPLAY=":$display"
-  # Qt wants a private runtime folder and warns on every start without one.
-  DesktopRuntimeDir=$(mktemp -d)
-  export XDG_RUNTIME_DIR=$DesktopRuntimeDir
   openbox --sm-disable >"$DesktopRuntimeDir/openbox.log" 2>&1 &
   DesktopPids+=($!)
   # openbox is ready once it has announced itself on the root window.
@@ -49,8 +53,11 @@ StartDesktop() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.05
   done
-  echo "openbox did not start:" >&2
+  echo "openbox did not start on $DISPLAY:" >&2
   cat "$DesktopRuntimeDir/openbox.log" >&2
+  kill -0 "$xvfb" 2>/dev/null || echo "Xvfb is gone:" >&2
+  cat "$DesktopRuntimeDir/xvfb.log" >&2
+  ls -l "/tmp/.X11-unix/X$display" "/tmp/.X$display-lock" >&2 || true
   return 1
 }
 
