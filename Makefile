@@ -4,6 +4,7 @@
 #   make test TEST=regex   only the ctest cases matching regex
 #   make bench             the benchmarks (Release build in build-release/)
 #   make fuzz              every fuzzer for FUZZ_SECONDS (default 60) each (clang, build-fuzz/)
+#   make package           the Debian package, build/velnori_VERSION_amd64.deb
 
 SANITIZE ?=
 TEST ?=
@@ -64,6 +65,16 @@ fuzz:
 	  -DVELNORI_FUZZ=ON -DVELNORI_WITH_QT=OFF -DVELNORI_BENCH=OFF
 	cmake --build build-fuzz -j $(JOBS) --target $(addsuffix _fuzzer,$(FUZZ_TARGETS))
 	fuzz/run-fuzzers.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The Debian package (build/velnori_VERSION_amd64.deb), and what CI checks of
+# it: lintian, then install, try and remove it system-wide (root or sudo).
+.PHONY: package package-check
+package: build
+	@$(DEPS) package
+	cmake --build $(BUILD) --target package
+
+package-check: package
+	packaging/check-package.sh $(BUILD)
 
 clean:
 	rm -rf build build-asan build-release

@@ -9,7 +9,7 @@ packages_for() {
     qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
-    package) echo "dpkg-dev lintian" ;;
+    package) echo "dpkg-dev file lintian" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
