@@ -6,6 +6,7 @@
 #   make fuzz              every fuzzer for FUZZ_SECONDS (default 60) each (clang, build-fuzz/)
 #   make windows           velnori.exe and vln.exe for Windows (mingw-w64, build-windows/)
 #   make windows-test      the Windows programs' tests under Wine
+#   make package           the Debian package, build/velnori_VERSION_amd64.deb
 
 SANITIZE ?=
 TEST ?=
@@ -38,12 +39,14 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
 
 # The reader itself. Without a display Qt would abort with a page of
-# messages; one line says what is wrong instead.
-run: build
+# messages; one line says what is wrong instead, before anything is
+# installed or built.
+run:
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "make run: no display to open the reader's window on (DISPLAY is not set)" >&2; \
 	  exit 1; \
 	fi
+	@$(MAKE) --no-print-directory build
 	$(BUILD)/window/velnori
 
 bench: deps
@@ -76,6 +79,16 @@ windows:
 windows-test: windows
 	@$(DEPS) desktop
 	cd build-windows && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
+
+# The Debian package (build/velnori_VERSION_amd64.deb), and what CI checks of
+# it: lintian, then install, try and remove it system-wide (root or sudo).
+.PHONY: package package-check
+package: build
+	@$(DEPS) package
+	cmake --build $(BUILD) --target package
+
+package-check: package
+	packaging/check-package.sh $(BUILD)
 
 clean:
 	rm -rf build build-asan build-release build-windows

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a make target needs, skipping those present.
-# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz, windows)
+# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz, windows, package)
 set -euo pipefail
 
 packages_for() {
@@ -12,6 +12,7 @@ packages_for() {
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).
     windows) echo "g++-mingw-w64-x86-64 googletest wine wine64 locales numlockx" ;;
+    package) echo "dpkg-dev file lintian" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
@@ -26,9 +27,15 @@ for group in "$@"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
 sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps.sh: as root, run: apt-get install ${missing[*]} (or run this make target as root)" >&2
+    exit 1
+  fi
+  sudo="sudo"
+fi
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

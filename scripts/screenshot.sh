@@ -14,15 +14,14 @@ StartDesktop 800x200
 readerPid=$!
 trap 'kill "$readerPid" 2>/dev/null || true; StopDesktop' EXIT
 
-Title() { xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'; }
 Until() {
   local i
   for i in $(seq 100); do "$@" && return 0; sleep 0.05; done
   echo "screenshot: gave up waiting for: $*" >&2
   exit 1
 }
-DialogOpen() { [ "$(Title "$(xdotool getwindowfocus)")" = "ファイルを開く" ]; }
-ShowsStory() { [ "$(Title "$main")" != Velnori ]; }
+DialogOpen() { [ "$(WindowTitle "$(xdotool getwindowfocus)")" = "ファイルを開く" ]; }
+ShowsStory() { [ "$(WindowTitle "$main")" != Velnori ]; }
 
 main=$(xdotool search --sync --onlyvisible --pid "$readerPid" --name '^Velnori$' | head -1)
 xdotool windowactivate --sync "$main"
@@ -43,4 +42,4 @@ h=$(xwininfo -id "$main" | sed -n 's/^ *Height: *//p')
 mkdir -p docs
 import -window root -crop "$((w + left + right))x$((h + top + bottom))+$((x - left))+$((y - top))" \
   +repage "$out"
-echo "$out: $(Title "$main")"
+echo "$out: $(WindowTitle "$main")"

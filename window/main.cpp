@@ -6,11 +6,13 @@
 #include "platform/StoryFileInput.h"
 #include "platform/qt/QtJapaneseUi.h"
 #include "platform/qt/QtMainWindow.h"
+#include "platform/qt/QtPlatformChoice.h"
 #include "story/StoryState.h"
 #include "window/ConnectWindow.h"
 #include "window/frmMain.h"
 
 int main(int argc, char* argv[]) {
+  ChooseQtPlatform();
   QApplication app(argc, argv);
   QTranslator translator;
   UseJapaneseUi(app, translator);

@@ -69,6 +69,8 @@ uint16_t GeneralKey(int key) {
 
 NativeKeys NativeKeysOf(const QString& platformName) {
   if (platformName == QLatin1String("xcb")) return NativeKeys::X11;
+  // Qt's Wayland client passes the evdev code plus 8 on, as the X server does.
+  if (platformName.startsWith(QLatin1String("wayland"))) return NativeKeys::X11;
   if (platformName == QLatin1String("windows")) return NativeKeys::Windows;
   return NativeKeys::None;
 }

@@ -9,7 +9,7 @@ class QKeyEvent;
 // Which native key information a platform puts into its key events.
 enum class NativeKeys {
   None,     // offscreen, synthetic events: only Qt's key and modifiers
-  X11,      // nativeScanCode() is the X keycode
+  X11,      // nativeScanCode() is the XKB keycode: X11, and Wayland too
   Windows,  // nativeVirtualKey() already is the virtual-key code
 };
 

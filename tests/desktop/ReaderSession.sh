@@ -8,32 +8,8 @@ set -euo pipefail
 reader=$1
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/DesktopSession.sh"
+source "$here/ReaderWindow.sh"
 
-Fail() {
-  echo "FAIL: $*" >&2
-  echo "focus: $(xdotool getwindowfocus getwindowname 2>&1)" >&2
-  [ -n "${main:-}" ] && echo "title: $(TitleOf "$main")" >&2
-  cat "$work/reader.log" >&2
-  exit 1
-}
-
-# Polls a command for up to five seconds.
-WaitFor() {
-  local what=$1; shift
-  local i
-  for i in $(seq 100); do
-    if "$@"; then return 0; fi
-    sleep 0.05
-  done
-  Fail "$what"
-}
-
-# The window's _NET_WM_NAME, exactly; empty when it is empty or missing.
-TitleOf() {
-  xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null |
-    sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'
-}
-TitleIs() { [ "$(TitleOf "$1")" = "$2" ]; }
 # An empty title must really be there and be empty, not merely unreadable.
 TitleIsEmpty() {
   local raw
@@ -43,25 +19,7 @@ TitleIsEmpty() {
   raw=$(xprop -id "$1" -notype WM_NAME 2>/dev/null) || return 1
   [ "$raw" = 'WM_NAME = ""' ] || [ "$raw" = 'WM_NAME = ' ]
 }
-# A top-level window of the reader with this exact title.
-ReaderWindowNamed() {
-  local id
-  for id in $(xdotool search --pid "$readerPid" 2>/dev/null); do
-    if [ "$(TitleOf "$id")" = "$1" ]; then echo "$id"; return 0; fi
-  done
-  return 1
-}
-HasWindowNamed() { ReaderWindowNamed "$1" >/dev/null; }
-# Keys go to whichever window has the focus, so a new window must have it
-# before anything is typed.
-FocusedWindowNamed() {
-  local id
-  id=$(ReaderWindowNamed "$1") && HasFocus "$id"
-}
-NoWindowNamed() { ! HasWindowNamed "$1"; }
-HasFocus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 IsHidden() { xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN; }
-Press() { xdotool key --delay 60 "$@"; sleep 0.2; }
 
 StartDesktop
 
@@ -82,14 +40,10 @@ printf '%s\r\n' \
   '[右]右へ行く。::END' \
   '[左]左へ行く。::END' >"$story"
 
-"$reader" >"$work/reader.log" 2>&1 &
-readerPid=$!
-WaitFor "the reader shows its window" HasWindowNamed Velnori
-main=$(ReaderWindowNamed Velnori)
+StartReader "$reader"
 [ "$(xwininfo -id "$main" | sed -n 's/^ *Width: //p')" = 544 ] || Fail "the strip is not 544 pixels wide"
 
 # Down with no story opens the Open dialog.
-xdotool windowactivate --sync "$main" 2>/dev/null
 Press Down
 WaitFor "Down opens the dialog" FocusedWindowNamed "ファイルを開く"
 xdotool type --delay 60 "$story"

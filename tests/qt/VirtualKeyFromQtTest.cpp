@@ -15,6 +15,8 @@ class VirtualKeyFromQtTest : public QObject {
   void shiftState();
   void nativeKeysOfPlatform_data();
   void nativeKeysOfPlatform();
+  void waylandKeys_data();
+  void waylandKeys();
 };
 
 void VirtualKeyFromQtTest::translatesKeys_data() {
@@ -129,13 +131,41 @@ void VirtualKeyFromQtTest::nativeKeysOfPlatform_data() {
   QTest::newRow("X11") << "xcb" << NativeKeys::X11;
   QTest::newRow("Windows") << "windows" << NativeKeys::Windows;
   QTest::newRow("offscreen") << "offscreen" << NativeKeys::None;
-  QTest::newRow("Wayland has no X keycodes") << "wayland" << NativeKeys::None;
+  QTest::newRow("Wayland passes XKB keycodes as X11 does") << "wayland" << NativeKeys::X11;
+  QTest::newRow("Wayland through EGL") << "wayland-egl" << NativeKeys::X11;
 }
 
 void VirtualKeyFromQtTest::nativeKeysOfPlatform() {
   QFETCH(QString, platform);
   QFETCH(NativeKeys, expected);
   QCOMPARE(NativeKeysOf(platform), expected);
+}
+
+// Key events as Qt's Wayland client makes them: the scan code is the
+// evdev code plus 8, the key is what the layout prints.
+void VirtualKeyFromQtTest::waylandKeys_data() {
+  QTest::addColumn<int>("key");
+  QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+  QTest::addColumn<quint32>("scanCode");
+  QTest::addColumn<int>("expected");
+  const Qt::KeyboardModifiers none = Qt::NoModifier;
+  const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+  QTest::newRow("Shift+1 is the key 1") << int(Qt::Key_Exclam) << shift << 10u << 49;
+  QTest::newRow("key 1 on a layout printing '&'") << int(Qt::Key_Ampersand) << none << 10u << 49;
+  QTest::newRow("Shift+5 printing '%'") << int(Qt::Key_Percent) << shift << 14u << 53;
+  QTest::newRow("keypad 2 with NumLock on")
+      << int(Qt::Key_2) << Qt::KeyboardModifiers(Qt::KeypadModifier) << 88u << 98;
+  QTest::newRow("'1' printed by another key") << int(Qt::Key_1) << none << 38u << 0;
+  QTest::newRow("Down") << int(Qt::Key_Down) << none << 116u << 40;
+}
+
+void VirtualKeyFromQtTest::waylandKeys() {
+  QFETCH(int, key);
+  QFETCH(Qt::KeyboardModifiers, modifiers);
+  QFETCH(quint32, scanCode);
+  QFETCH(int, expected);
+  const QKeyEvent event(QEvent::KeyPress, key, modifiers, scanCode, 0, 0);
+  QCOMPARE(int(VirtualKeyFromQt(event, NativeKeysOf(QStringLiteral("wayland")))), expected);
 }
 
 QTEST_MAIN(VirtualKeyFromQtTest)
