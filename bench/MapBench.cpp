@@ -12,11 +12,11 @@
 #include <string>
 
 #include "platform/StoryFileInput.h"
-#include "tools/vln/MapCommand.h"
-#include "tools/vln/MapDot.h"
-#include "tools/vln/MapRender.h"
-#include "tools/vln/StoryFileRead.h"
-#include "tools/vln/StoryMap.h"
+#include "tools/vln/map/MapCommand.h"
+#include "tools/vln/map/MapDot.h"
+#include "tools/vln/map/MapRender.h"
+#include "tools/vln/reading/StoryFileRead.h"
+#include "tools/vln/map/StoryMap.h"
 
 namespace {
 

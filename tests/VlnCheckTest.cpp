@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "tests/VlnFakeFiles.h"
-#include "tools/vln/CheckCommand.h"
-#include "tools/vln/CheckStory.h"
-#include "tools/vln/StoryLines.h"
+#include "tools/vln/check/CheckCommand.h"
+#include "tools/vln/check/CheckStory.h"
+#include "tools/vln/reading/StoryLines.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "story/StoryStrings.h"
-#include "tools/vln/LineStartIndex.h"
+#include "tools/vln/reading/LineStartIndex.h"
 
 namespace {
 

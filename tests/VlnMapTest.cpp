@@ -15,13 +15,13 @@
 #include "tests/TempFolder.h"
 #include "tests/VlnFakeFiles.h"
 #include "tests/WorkedExample.h"
-#include "tools/vln/CheckStory.h"
-#include "tools/vln/CheckText.h"
-#include "tools/vln/MapCommand.h"
-#include "tools/vln/MapDot.h"
-#include "tools/vln/ReadableText.h"
-#include "tools/vln/StoryFileRead.h"
-#include "tools/vln/StoryMap.h"
+#include "tools/vln/check/CheckStory.h"
+#include "tools/vln/check/CheckText.h"
+#include "tools/vln/map/MapCommand.h"
+#include "tools/vln/map/MapDot.h"
+#include "tools/vln/reading/ReadableText.h"
+#include "tools/vln/reading/StoryFileRead.h"
+#include "tools/vln/map/StoryMap.h"
 
 namespace {
 

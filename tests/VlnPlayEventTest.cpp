@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/vln/PlayEvent.h"
+#include "tools/vln/play/PlayEvent.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "tests/VlnFakeFiles.h"
-#include "tools/vln/PlayCommand.h"
+#include "tools/vln/play/PlayCommand.h"
 #include "tests/WorkedExample.h"
-#include "tools/vln/PlayEvent.h"
-#include "tools/vln/PlayReport.h"
-#include "tools/vln/PlaySession.h"
+#include "tools/vln/play/PlayEvent.h"
+#include "tools/vln/play/PlayReport.h"
+#include "tools/vln/play/PlaySession.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/vln/JsonText.h"
-#include "tools/vln/ReadableText.h"
-#include "tools/vln/Utf8.h"
+#include "tools/vln/reading/JsonText.h"
+#include "tools/vln/reading/ReadableText.h"
+#include "tools/vln/reading/Utf8.h"
 
 namespace {
 

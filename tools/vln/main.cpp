@@ -8,9 +8,9 @@
 
 #include "platform/ConsoleProgram.h"
 #include "platform/StoryFileInput.h"
-#include "tools/vln/CheckCommand.h"
-#include "tools/vln/MapCommand.h"
-#include "tools/vln/PlayCommand.h"
+#include "tools/vln/check/CheckCommand.h"
+#include "tools/vln/map/MapCommand.h"
+#include "tools/vln/play/PlayCommand.h"
 
 namespace {
 

@@ -1,9 +1,0 @@
-#pragma once
-
-#include <string>
-
-#include "tools/vln/CheckFinding.h"
-#include "tools/vln/StoryLines.h"
-
-// Every finding for one story text, in the order of the text.
-CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines);

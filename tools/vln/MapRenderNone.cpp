@@ -1,7 +1,0 @@
-#include "tools/vln/MapRender.h"
-
-bool CanRenderMaps() { return false; }
-
-std::string RenderDot(const std::string&, const std::string& format, MapLayout, std::string&) {
-  return "this vln was built without Graphviz and cannot draw " + format;
-}

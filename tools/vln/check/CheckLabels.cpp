@@ -1,0 +1,37 @@
+#include "tools/vln/check/CheckLabels.h"
+
+#include <string>
+#include <unordered_map>
+
+#include "story/StoryStrings.h"
+#include "tools/vln/check/CheckText.h"
+
+CheckFindings CheckLabels(const StoryLines& lines) {
+  CheckFindings findings;
+  std::unordered_map<std::u16string, int64_t> firstDefinition;
+  // The first line has no line break in front of it: no search ever finds its
+  // label, so a second definition further down is the one that counts.
+  for (size_t i = 1; i < lines.Lines().size(); ++i) {
+    const StoryLines::Line& line = lines.Lines()[i];
+    const std::u16string_view trimmed = StoryTrim(line.Text);
+    if (trimmed.empty() || trimmed.front() != u'[') continue;
+    const int64_t close = StoryFind(1, trimmed, u"]");
+    if (close == 0) continue;
+    const std::u16string_view label = StoryLeft(trimmed, close);
+    if (line.Text.front() != u'[') {
+      findings.push_back({line.Start, CheckFinding::Severity::Warning,
+                          "label " + Quoted(label) +
+                              " is indented: jumps and choices find a label only at the very "
+                              "start of a line"});
+      continue;
+    }
+    const auto [first, added] = firstDefinition.try_emplace(std::u16string(label), line.Start);
+    if (!added) {
+      findings.push_back({line.Start, CheckFinding::Severity::Warning,
+                          "label " + Quoted(label) + " is defined again (first on line " +
+                              std::to_string(lines.FileLineAt(first->second)) +
+                              "): jumps and choices only ever reach the first"});
+    }
+  }
+  return findings;
+}

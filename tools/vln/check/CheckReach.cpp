@@ -1,0 +1,38 @@
+#include "tools/vln/check/CheckReach.h"
+
+#include <vector>
+
+#include "story/StoryStrings.h"
+#include "tools/vln/check/CheckText.h"
+#include "tools/vln/reading/StoryReach.h"
+
+namespace {
+
+bool IsBlank(const StoryLines::Line& line) { return StoryTrim(line.Text).empty(); }
+
+}  // namespace
+
+CheckFindings CheckReach(const std::u16string& text, const StoryLines& lines) {
+  const std::vector<bool> reached = ReachedLines(text, lines);
+  CheckFindings findings;
+  const auto& all = lines.Lines();
+  // Blank lines say nothing either way; they neither start nor end a run.
+  for (size_t i = 0; i < all.size();) {
+    if (reached[i] || IsBlank(all[i])) {
+      ++i;
+      continue;
+    }
+    size_t last = i;
+    size_t j = i + 1;
+    for (; j < all.size() && (!reached[j] || IsBlank(all[j])); ++j) {
+      if (!IsBlank(all[j])) last = j;
+    }
+    std::string message = "no reading from the first line reaches " + Quoted(StoryTrim(all[i].Text));
+    if (last > i) {
+      message += " (nor anything up to line " + std::to_string(lines.FileLineAt(all[last].Start)) + ")";
+    }
+    findings.push_back({all[i].Start, CheckFinding::Severity::Warning, std::move(message)});
+    i = j;
+  }
+  return findings;
+}

@@ -1,0 +1,230 @@
+#include "tools/vln/map/StoryMap.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "story/StoryStrings.h"
+#include "story/mdlFunction.h"
+#include "tools/vln/reading/LineMarkup.h"
+#include "tools/vln/reading/LineStartIndex.h"
+#include "tools/vln/reading/StoryProbe.h"
+#include "tools/vln/reading/StoryReach.h"
+
+namespace {
+
+using EdgeKind = StoryMap::EdgeKind;
+
+std::u16string FlagName(int flag) { return std::u16string(1, static_cast<char16_t>(u'A' + flag)); }
+
+// Where one line can send the reader: to another line, or to a target that
+// begins no line.
+struct Move {
+  EdgeKind Kind = EdgeKind::Jump;
+  bool Missing = false;
+  size_t Line = 0;
+  std::u16string Name;
+  std::u16string Label;
+
+  bool operator==(const Move&) const = default;
+};
+
+// What the Down arrow does on one line, worked out by stepping the line
+// interpreter from the line's start.
+struct LineStep {
+  bool RunsOn = true;  // goes on with the next line, as a plain line does
+  bool Ends = false;   // the story can stop after this line
+  bool ReadAsConditional = false;
+  bool Stuck = false;  // a choice no key can answer: the reader waits for ever
+  std::vector<Move> Moves;
+  std::vector<std::u16string> FlagChanges;
+};
+
+class MapBuilder {
+ public:
+  MapBuilder(const std::u16string& text, const StoryLines& lines)
+      : text_(text), lines_(lines), probe_(text, true), starts_(text) {}
+
+  StoryMap Build();
+
+ private:
+  LineStep StepLine(const StoryLines::Line& line);
+  void AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step, LineStep& out);
+  size_t MissingIndex(const std::u16string& name);
+
+  const std::u16string& text_;
+  const StoryLines& lines_;
+  StoryProbe probe_;
+  LineStartIndex starts_;
+  StoryMap map_;
+  std::unordered_map<std::u16string, size_t> missing_;
+};
+
+LineStep MapBuilder::StepLine(const StoryLines::Line& line) {
+  const LineMarkup markup = ReadLineMarkup(line.Text);
+  const auto pos = static_cast<int32_t>(line.Start);
+  LineStep out;
+  const StoryProbe::Step off = probe_.StepFrom(pos, FlagOff);
+  // Commands switch flags before a conditional jump tests one, so the flag a
+  // branch is drawn with is the one the step left, not the one it began with.
+  StoryProbe::Step on = off;
+  if (markup.HasCommand || (markup.JumpTaken() && markup.Flag >= 0)) {
+    on = probe_.StepFrom(pos, FlagOn);
+  }
+  if (markup.HasCommand) {
+    for (int flag = 0; flag < FlagCount; ++flag) {
+      if (off.Flags[static_cast<size_t>(flag)] == FlagOn) out.FlagChanges.push_back(FlagName(flag) + u" on");
+    }
+    for (int flag = 0; flag < FlagCount; ++flag) {
+      if (on.Flags[static_cast<size_t>(flag)] == FlagOff) out.FlagChanges.push_back(FlagName(flag) + u" off");
+    }
+  }
+
+  if (!off.ChoiceList.empty()) {
+    // Down does nothing while a choice is pending: only keys 1 to 5 go on.
+    out.RunsOn = false;
+    for (int key = 0; key < ChoiceKeys; ++key) {
+      const std::u16string item = GetListItem(off.ChoiceList, key);
+      if (item.empty()) continue;
+      Move move{EdgeKind::Choice, false, 0, item,
+                std::u16string(1, static_cast<char16_t>(u'1' + key)) + u" " + item};
+      const ChoiceLanding to = probe_.LandingOf(item);
+      if (to.Found > 0) {
+        move.Line = lines_.LineIndexAt(to.Found + 2);
+      } else {
+        move.Missing = true;
+      }
+      out.Moves.push_back(std::move(move));
+    }
+    out.Stuck = out.Moves.empty();
+    return out;
+  }
+  if (markup.JumpTaken()) {
+    out.RunsOn = false;
+    out.ReadAsConditional = ReadAsConditionalByMistake(markup, starts_);
+    AddJumpMoves(markup, off, out);
+    if (markup.Flag >= 0) AddJumpMoves(markup, on, out);
+    return out;
+  }
+  if (off.Next == 0) {
+    out.RunsOn = false;
+    out.Ends = true;
+  }
+  return out;
+}
+
+void MapBuilder::AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step,
+                              LineStep& out) {
+  Move move;
+  if (markup.Flag >= 0) {
+    const bool flagOn = step.Flags[static_cast<size_t>(markup.Flag)] == FlagOn;
+    move.Kind = EdgeKind::Conditional;
+    move.Name = GetListItem(markup.Names, flagOn ? 0 : 1);
+    move.Label = FlagName(markup.Flag) + (flagOn ? u" on" : u" off");
+  } else {
+    move.Name = std::u16string(markup.PlainTarget);
+  }
+  // A jump returns the CR of the line break in front of its target; the
+  // step after it goes on with the line that break ends.
+  const int64_t landing = static_cast<int64_t>(step.Next) + 2;
+  if (step.Next == 0) {
+    move.Missing = true;
+  } else if (landing > static_cast<int64_t>(text_.size())) {
+    out.Ends = true;  // the story's last line break: nothing follows it
+    return;
+  } else {
+    move.Line = lines_.LineIndexAt(landing);
+  }
+  if (std::find(out.Moves.begin(), out.Moves.end(), move) == out.Moves.end()) {
+    out.Moves.push_back(std::move(move));
+  }
+}
+
+size_t MapBuilder::MissingIndex(const std::u16string& name) {
+  const auto [found, added] = missing_.try_emplace(name, map_.MissingTargets.size());
+  if (added) map_.MissingTargets.push_back(name);
+  return found->second;
+}
+
+bool IsBlank(const StoryLines::Line& line) { return StoryTrim(line.Text).empty(); }
+
+StoryMap MapBuilder::Build() {
+  const auto& all = lines_.Lines();
+  const size_t count = all.size();
+  if (count == 0) return map_;
+  std::vector<LineStep> steps;
+  steps.reserve(count);
+  std::vector<bool> begins(count, false);
+  begins[0] = true;
+  for (const StoryLines::Line& line : all) {
+    steps.push_back(StepLine(line));
+    for (const Move& move : steps.back().Moves) {
+      if (!move.Missing) begins[move.Line] = true;
+    }
+  }
+  for (size_t i = 1; i < count; ++i) {
+    if (!steps[i - 1].RunsOn || steps[i - 1].Ends) begins[i] = true;
+  }
+  const std::vector<bool> reached = ReachedLines(probe_, lines_);
+
+  // Every passage first, then the ones worth drawing.
+  std::vector<StoryMap::Passage> passages;
+  std::vector<size_t> passageOf(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (begins[i]) {
+      StoryMap::Passage passage;
+      const LineMarkup markup = ReadLineMarkup(all[i].Text);
+      passage.FirstLine = i;
+      passage.FileLine = lines_.FileLineAt(all[i].Start);
+      passage.Label = markup.Label;
+      passage.FirstText = markup.Shown;
+      passages.push_back(std::move(passage));
+    }
+    StoryMap::Passage& passage = passages.back();
+    passageOf[i] = passages.size() - 1;
+    passage.LastLine = i;
+    passage.Reached = passage.Reached || reached[i];
+    const LineStep& step = steps[i];
+    passage.FlagChanges.insert(passage.FlagChanges.end(), step.FlagChanges.begin(),
+                               step.FlagChanges.end());
+    passage.Ends = step.Ends || (step.RunsOn && i + 1 == count);
+    passage.Stuck = step.Stuck;
+  }
+  std::vector<bool> landedOn(passages.size(), false);
+  for (const LineStep& step : steps) {
+    for (const Move& move : step.Moves) {
+      if (!move.Missing) landedOn[passageOf[move.Line]] = true;
+    }
+  }
+  std::vector<size_t> drawnAs(passages.size(), SIZE_MAX);
+  for (size_t p = 0; p < passages.size(); ++p) {
+    const StoryMap::Passage& passage = passages[p];
+    const bool blank = std::all_of(all.begin() + static_cast<ptrdiff_t>(passage.FirstLine),
+                                   all.begin() + static_cast<ptrdiff_t>(passage.LastLine) + 1,
+                                   IsBlank);
+    // Blank lines after a jump or an end are only the empty step a jump
+    // shows; check says nothing of them either.
+    if (blank && p != 0 && !landedOn[p]) continue;
+    drawnAs[p] = map_.Passages.size();
+    map_.Passages.push_back(passage);
+  }
+  for (size_t p = 0; p < passages.size(); ++p) {
+    if (drawnAs[p] == SIZE_MAX) continue;
+    const size_t last = passages[p].LastLine;
+    const LineStep& step = steps[last];
+    if (step.RunsOn && last + 1 < count) {
+      map_.Edges.push_back({drawnAs[p], EdgeKind::Next, drawnAs[passageOf[last + 1]], false, {}, false});
+    }
+    for (const Move& move : step.Moves) {
+      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, move.Label, step.ReadAsConditional};
+      edge.To = move.Missing ? MissingIndex(move.Name) : drawnAs[passageOf[move.Line]];
+      map_.Edges.push_back(std::move(edge));
+    }
+  }
+  return std::move(map_);
+}
+
+}  // namespace
+
+StoryMap BuildStoryMap(const std::u16string& text, const StoryLines& lines) {
+  return MapBuilder(text, lines).Build();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/vln/reading/StoryLines.h"
+
+// A story as a graph of passages, the way a reader can move through it. A
+// passage begins at the first line and at every line a jump or a choice can
+// land on, and runs until the next such line or until a line that jumps,
+// offers a choice or ends the story.
+struct StoryMap {
+  struct Passage {
+    size_t FirstLine = 0;  // indices into the story's lines
+    size_t LastLine = 0;
+    long FileLine = 1;     // of the first line, as an editor counts
+    std::u16string_view Label;      // "[name]" of the first line, if any
+    std::u16string_view FirstText;  // what the first line shows
+    std::vector<std::u16string> FlagChanges;  // "A on", "C off", in the order they run
+    bool Ends = false;     // the story can stop after its last line
+    bool Stuck = false;    // it offers a choice no key can answer
+    bool Reached = false;  // some reading from the first line gets here
+  };
+
+  enum class EdgeKind { Next, Jump, Conditional, Choice };
+
+  struct Edge {
+    size_t From = 0;
+    EdgeKind Kind = EdgeKind::Next;
+    size_t To = 0;           // a passage, or with ToMissing one of MissingTargets
+    bool ToMissing = false;
+    std::u16string Label;    // "A on", "1 [up]", empty for Next and Jump
+    bool ReadAsConditional = false;  // a plain jump the reader takes as conditional
+  };
+
+  std::vector<Passage> Passages;
+  std::vector<Edge> Edges;
+  // Targets that begin no line, each once.
+  std::vector<std::u16string> MissingTargets;
+};
+
+// Builds the map of a story text (CR LF after every line) from the line
+// interpreter's own steps and the same reading of the markup `vln check`
+// uses. Passages of nothing but blank lines are left out unless a jump or a
+// choice lands there.
+StoryMap BuildStoryMap(const std::u16string& text, const StoryLines& lines);

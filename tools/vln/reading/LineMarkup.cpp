@@ -1,0 +1,66 @@
+#include "tools/vln/reading/LineMarkup.h"
+
+#include <algorithm>
+#include <array>
+
+#include "story/StoryStrings.h"
+#include "tools/vln/reading/LineStartIndex.h"
+
+namespace {
+
+constexpr std::array<std::u16string_view, 5> ConditionalMarkers{u">>A", u">>B", u">>C", u">>D",
+                                                                u">>E"};
+
+}  // namespace
+
+LineMarkup ReadLineMarkup(std::u16string_view line) {
+  LineMarkup m;
+  std::u16string_view text = StoryTrim(line);
+  m.Trimmed = text;
+  if (!text.empty() && text.front() == u'[') {
+    const int64_t close = StoryFind(1, text, u"]");
+    if (close == 0) {
+      m.UnclosedLabel = true;
+    } else {
+      m.Label = StoryLeft(text, close);
+      text = StoryTrim(StoryMid(text, close + 1));
+    }
+  }
+  if (const int64_t choice = StoryFind(1, text, u"??"); choice > 0) {
+    m.HasChoice = true;
+    m.ChoiceMarker = text.substr(static_cast<size_t>(choice - 1));
+    m.ChoiceList = StoryTrim(StoryMid(text, choice + 2));
+    text = StoryTrim(StoryLeft(text, choice - 1));
+  }
+  if (const int64_t command = StoryFind(1, text, u"::"); command > 0) {
+    m.HasCommand = true;
+    m.CommandMarker = text.substr(static_cast<size_t>(command - 1));
+    m.Command = StoryTrim(StoryMid(text, command + 2));
+    m.Ends = StoryFind(1, StoryUpperCase(m.Command), u"END") > 0;
+    text = StoryTrim(StoryLeft(text, command - 1));
+  }
+  m.Rest = text;
+  m.Shown = text;
+  m.JumpAt = StoryFind(1, text, u">>");
+  if (m.JumpAt == 0) return m;
+  for (int flag = 0; flag < static_cast<int>(ConditionalMarkers.size()); ++flag) {
+    if (const int64_t marker = StoryFind(1, text, ConditionalMarkers[flag]); marker > 0) {
+      m.Flag = flag;
+      m.MarkerAt = marker;
+      break;
+    }
+  }
+  // The names are read from just after the first ">>", wherever the marker
+  // that decided stands.
+  m.Names = StoryTrim(StoryMid(text, m.JumpAt + 3));
+  m.PlainTarget = StoryTrim(StoryMid(text, m.JumpAt + 2));
+  if (!m.Ends) m.Shown = StoryTrim(StoryLeft(text, m.JumpAt - 1));
+  return m;
+}
+
+bool ReadAsConditionalByMistake(const LineMarkup& m, const LineStartIndex& starts) {
+  if (m.Flag < 0 || m.MarkerAt != m.JumpAt) return false;
+  const bool oneName = std::count(m.Names.begin(), m.Names.end(), u',') == 0;
+  return starts.Begins(m.PlainTarget) ||
+         (oneName && (m.Names.empty() || m.Names.front() != u'['));
+}
