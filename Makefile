@@ -1,5 +1,6 @@
 # The front door: `make run` and `make test`. CMake does the real building.
-#   make run               installs what is missing, builds, starts the reader
+#   make run               installs what the reader needs, builds it and vln, starts it
+#   make programs          the same without starting it (build/window/velnori, build/tools/vln/vln)
 #   make test SANITIZE=1   every test under AddressSanitizer + UBSan (build-asan/)
 #   make test TEST=regex   only the ctest cases matching regex
 #   make bench             the benchmarks (Release build in build-release/)
@@ -14,26 +15,39 @@ JOBS ?= $(shell nproc)
 
 ifeq ($(SANITIZE),1)
 BUILD := build-asan
-CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DVELNORI_SANITIZE=ON -DVELNORI_BENCH=OFF
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DVELNORI_SANITIZE=ON
+BENCH := OFF
 else
 BUILD := build
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+BENCH := ON
 endif
 
 DEPS := scripts/install-deps.sh
 
-.PHONY: all deps build test run bench clean
+.PHONY: all deps deps-run build programs test run bench clean
 
 all: build
 
+# What `make test` needs installed, and what `make run` needs: the reader and
+# vln alone (scripts/check-deps-groups.sh keeps the second inside the first).
 deps:
-	@$(DEPS) build qt desktop
+	@$(DEPS) test
+deps-run:
+	@$(DEPS) run
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
-
-build: deps $(BUILD)/CMakeCache.txt
+# `make run` and `make test` share the build folder and its objects. A folder
+# `make run` configured has no tests, so `make test` turns them on; a folder
+# with tests stays as it is for `make run`, which builds its two programs only.
+build: deps
+	@grep -qx 'VELNORI_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt 2>/dev/null && [ -f $(BUILD)/Makefile ] || \
+	  { set -x; cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVELNORI_TESTS=ON -DVELNORI_BENCH=$(BENCH); }
 	cmake --build $(BUILD) -j $(JOBS)
+
+programs: deps-run
+	@[ -f $(BUILD)/Makefile ] || \
+	  { set -x; cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVELNORI_TESTS=OFF -DVELNORI_BENCH=OFF; }
+	cmake --build $(BUILD) -j $(JOBS) --target velnori vln
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
@@ -46,7 +60,7 @@ run:
 	  echo "make run: no display to open the reader's window on (DISPLAY is not set)" >&2; \
 	  exit 1; \
 	fi
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory programs
 	$(BUILD)/window/velnori
 
 bench: deps

@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a make target needs, skipping those present.
-# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz, windows, package)
+# Usage: install-deps.sh GROUP...          installs what the groups need
+#        install-deps.sh --list GROUP...   prints their packages, one a line
+# Groups: run, test, and the parts they and the other make targets share.
 set -euo pipefail
 
 packages_for() {
   case "$1" in
-    build) echo "cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libgraphviz-dev libxml2-utils" ;;
-    qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
+    # Compiling the engine and vln: vln map draws with Graphviz's library.
+    compile) echo "cmake g++ make pkg-config libgraphviz-dev" ;;
+    # Building and running the reader and vln, and nothing more: `make run`.
+    run) echo "$(packages_for compile) qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
+    # The test and benchmark libraries (xmllint reads vln map's SVG).
+    build) echo "$(packages_for compile) libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils" ;;
+    # An X desktop of its own for the real window's tests.
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
+    # Everything `make test` builds and runs.
+    test) echo "$(packages_for run) $(packages_for build) $(packages_for desktop)" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).
@@ -17,20 +26,35 @@ packages_for() {
   esac
 }
 
-missing=()
+list=""
+if [ "${1:-}" = --list ]; then
+  list=1
+  shift
+fi
+
+wanted=()
 for group in "$@"; do
-  for package in $(packages_for "$group"); do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-      missing+=("$package")
-    fi
-  done
+  # A command substitution hides an unknown group's exit status: ask first.
+  packages_for "$group" >/dev/null
+  wanted+=($(packages_for "$group"))
+done
+if [ -n "$list" ]; then
+  [ ${#wanted[@]} -eq 0 ] || printf '%s\n' "${wanted[@]}" | sort -u
+  exit 0
+fi
+
+missing=()
+for package in $(printf '%s\n' "${wanted[@]}" | sort -u); do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
   if ! command -v sudo >/dev/null; then
-    echo "install-deps.sh: as root, run: apt-get install ${missing[*]} (or run this make target as root)" >&2
+    echo "install-deps.sh: no sudo here; as root, run: su -c 'apt-get update && apt-get install --no-install-recommends ${missing[*]}'" >&2
     exit 1
   fi
   sudo="sudo"
