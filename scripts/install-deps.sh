@@ -7,7 +7,8 @@ packages_for() {
   case "$1" in
     build) echo "cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libgraphviz-dev libxml2-utils" ;;
     qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
-    desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
+    # libxtst-dev: bench/win32/WineKeyToCaption.sh presses keys through XTest.
+    desktop) echo "xvfb openbox xdotool x11-utils imagemagick libxtst-dev" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).
