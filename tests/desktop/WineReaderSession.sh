@@ -31,6 +31,9 @@ trap 'wineserver -k 2>/dev/null || true; StopDesktop; rm -rf "$work"' EXIT
 # The server started beforehand, as it is on a desktop where Wine runs, so
 # the start-up measured is the reader's own.
 wineserver -p 5 && wine cmd /c exit 0 >/dev/null 2>&1 || true
+# The prefix's own DPI, 96, even after a session that was killed at 144.
+dpiKey='HKCU\Control Panel\Desktop'
+wine reg delete "$dpiKey" /v LogPixels /f >/dev/null 2>&1 || true
 
 WriteForkStory
 # Two million characters on the first line: six megabytes of UTF-8.
@@ -107,7 +110,6 @@ IsMaximized "$main" && Fail "the strip was left maximized"
 CloseReader
 
 # At 144 DPI the 8,160 twips are 816 pixels.
-dpiKey='HKCU\Control Panel\Desktop'
 wine reg add "$dpiKey" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 trap 'wine reg delete "$dpiKey" /v LogPixels /f >/dev/null 2>&1; wineserver -k 2>/dev/null || true; StopDesktop; rm -rf "$work"' EXIT
 StartReader wine "$reader"
