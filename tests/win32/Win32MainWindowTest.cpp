@@ -131,17 +131,34 @@ TEST_F(StripWindow, CloseEndsTheProgram) {
 // A shortcut set to maximized, start /max, or a later maximize: the strip
 // keeps its size and is not left maximized.
 TEST_F(StripWindow, MaximizeLeavesAStrip) {
+  const HWND handle = window_.Handle();
+  const struct {
+    const char* why;
+    void (*maximize)(Win32MainWindow&, HWND);
+  } cases[] = {
+      {"the start's show command", [](Win32MainWindow& w, HWND) { w.Show(SW_SHOWMAXIMIZED); }},
+      {"another program's ShowWindow", [](Win32MainWindow&, HWND h) { ShowWindow(h, SW_MAXIMIZE); }},
+      {"the system menu's command",
+       [](Win32MainWindow&, HWND h) { SendMessageW(h, WM_SYSCOMMAND, SC_MAXIMIZE, 0); }},
+      {"a placement", [](Win32MainWindow&, HWND h) {
+         WINDOWPLACEMENT placement{};
+         placement.length = sizeof placement;
+         GetWindowPlacement(h, &placement);
+         placement.showCmd = SW_SHOWMAXIMIZED;
+         SetWindowPlacement(h, &placement);
+       }},
+  };
   const SIZE strip = StripSize();
-  for (const int command : {SW_SHOWMAXIMIZED, SW_MAXIMIZE}) {
-    ShowWindow(window_.Handle(), command);
-    const SIZE maximized = OuterSize(window_.Handle());
-    EXPECT_EQ(maximized.cx, strip.cx) << command;
-    EXPECT_EQ(maximized.cy, strip.cy) << command;
+  for (const auto& c : cases) {
+    c.maximize(window_, handle);
+    const SIZE maximized = OuterSize(handle);
+    EXPECT_EQ(maximized.cx, strip.cx) << c.why;
+    EXPECT_EQ(maximized.cy, strip.cy) << c.why;
     Pump();
-    EXPECT_FALSE(IsZoomed(window_.Handle())) << command;
-    const SIZE after = OuterSize(window_.Handle());
-    EXPECT_EQ(after.cx, strip.cx) << command;
-    EXPECT_EQ(after.cy, strip.cy) << command;
+    EXPECT_FALSE(IsZoomed(handle)) << c.why;
+    const SIZE after = OuterSize(handle);
+    EXPECT_EQ(after.cx, strip.cx) << c.why;
+    EXPECT_EQ(after.cy, strip.cy) << c.why;
   }
 }
 
