@@ -30,7 +30,6 @@ class StripWindow : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(window_.Handle(), nullptr);
     window_.OnKeyDown([this](uint16_t key, int16_t) { keys_.push_back(key); });
-    window_.OnOpen([this] { ++opens_; });
     window_.OnExit([this] { ++exits_; });
     window_.Show(SW_SHOWNORMAL);
     Pump();
@@ -58,7 +57,6 @@ class StripWindow : public ::testing::Test {
 
   Win32MainWindow window_{GetModuleHandleW(nullptr)};
   std::vector<uint16_t> keys_;
-  int opens_ = 0;
   int exits_ = 0;
   static inline bool quitPosted_ = false;
 };
@@ -98,14 +96,6 @@ TEST_F(StripWindow, HasNoInputContext) {
   const HIMC context = ImmGetContext(window_.Handle());
   EXPECT_EQ(context, nullptr);
   if (context != nullptr) ImmReleaseContext(window_.Handle(), context);
-}
-
-TEST_F(StripWindow, MenuCommandsReachTheirHandlers) {
-  SendMessageW(window_.Handle(), WM_COMMAND, Win32MainWindow::OpenCommand, 0);
-  EXPECT_EQ(opens_, 1);
-  EXPECT_EQ(exits_, 0);
-  SendMessageW(window_.Handle(), WM_COMMAND, Win32MainWindow::ExitCommand, 0);
-  EXPECT_EQ(exits_, 1);
 }
 
 // Alt+F4 is the handler's key and then still closes the window.
