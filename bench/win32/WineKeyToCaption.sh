@@ -3,7 +3,8 @@
 # press put into the X server until the window's title changes, on a story
 # whose every line differs. With a reference velnori.exe (an earlier build)
 # the two take turns, so that a busy moment of the machine falls on both.
-# Prints each round's median, 99th percentile and slowest press.
+# Prints each round's median, 99th percentile and slowest press, then the
+# middle round's figures for each program.
 #   bench/win32/WineKeyToCaption.sh BUILD-FOLDER [PRESSES] [REFERENCE.exe]
 set -euo pipefail
 build=$(cd "$1" && pwd) presses=${2:-300} reference=${3:-}
@@ -45,5 +46,11 @@ Round() {
 
 for round in 1 2 3; do
   Round "$build/velnori.exe"
-  [ -n "$reference" ] && Round "$(cd "$(dirname "$reference")" && pwd)/$(basename "$reference")"
+  if [ -n "$reference" ]; then Round "$(cd "$(dirname "$reference")" && pwd)/$(basename "$reference")"; fi
+done | tee "$work/rounds"
+# Each program's middle round by median and by 99th percentile.
+Middle() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+for exe in $(cut -d: -f1 "$work/rounds" | sort -u); do
+  echo "$exe: median of the rounds $(grep "^$exe:" "$work/rounds" | awk '{ print $3 }' | Middle) us," \
+    "p99 of the rounds $(grep "^$exe:" "$work/rounds" | awk '{ print $6 }' | Middle) us"
 done
