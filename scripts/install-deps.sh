@@ -14,7 +14,8 @@ packages_for() {
     # The test and benchmark libraries (xmllint reads vln map's SVG).
     build) echo "$(packages_for compile) libgtest-dev libgmock-dev libbenchmark-dev libxml2-utils" ;;
     # An X desktop of its own for the real window's tests.
-    desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
+    # libxtst-dev: bench/win32/WineKeyToCaption.sh presses keys through XTest.
+    desktop) echo "xvfb openbox xdotool x11-utils imagemagick libxtst-dev" ;;
     # Everything `make test` builds and runs.
     test) echo "$(packages_for run) $(packages_for build) $(packages_for desktop)" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;

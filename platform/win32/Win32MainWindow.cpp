@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/WindowCaption.h"
+#include "platform/win32/KeyMessage.h"
 #include "platform/win32/StripGeometry.h"
 #include "platform/win32/Win32OpenDialog.h"
 #include "platform/win32/WideText.h"
@@ -56,9 +57,8 @@ Win32MainWindow::Win32MainWindow(HINSTANCE instance) {
   CreateWindowExW(ExtendedStyle, ClassName, L"", Style, CW_USEDEFAULT, CW_USEDEFAULT, first.cx,
                   first.cy, nullptr, CreateStripMenu(), instance, this);
   if (window_ == nullptr) return;
-  const SIZE size = Size();
-  SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitStrip();
+  DetachIme(window_);
 }
 
 Win32MainWindow::~Win32MainWindow() {
@@ -67,6 +67,23 @@ Win32MainWindow::~Win32MainWindow() {
 
 SIZE Win32MainWindow::Size() const {
   return StripWindowSize(Style, ExtendedStyle, GetDpiForWindow(window_));
+}
+
+void Win32MainWindow::FitStrip() {
+  const SIZE size = Size();
+  if (!IsIconic(window_)) {
+    SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window_, &placement)) return;
+  RECT& normal = placement.rcNormalPosition;
+  normal.right = normal.left + size.cx;
+  normal.bottom = normal.top + size.cy;
+  placement.showCmd = SW_SHOWMINNOACTIVE;
+  SetWindowPlacement(window_, &placement);
 }
 
 void Win32MainWindow::SetCaption(std::u16string_view text) {
@@ -112,28 +129,53 @@ LRESULT CALLBACK Win32MainWindow::Procedure(HWND window, UINT message, WPARAM wP
   }
   auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->Handle(window, message, wParam, lParam);
+  return self->OnMessage(window, message, wParam, lParam);
 }
 
-LRESULT Win32MainWindow::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32MainWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_KEYDOWN:
-      KeyDown(static_cast<uint16_t>(wParam), ShiftState());
+      KeyDown(VirtualKeyOf(window, wParam, lParam), ShiftState());
       return 0;
-    // WM_SYSKEYDOWN (Alt and F10) goes on to DefWindowProcW, which opens the
-    // menu by its access keys.
+    case WM_SYSKEYDOWN: {
+      // A key with Alt held (and F10) is the reader's as it is without Alt:
+      // Alt+Down reads on, Alt+1 answers. It then goes on to DefWindowProcW,
+      // which opens the menu by its access keys, closes on Alt+F4 and opens
+      // the system menu on Alt+Space, so Space with Alt does not minimize.
+      const uint16_t key = VirtualKeyOf(window, wParam, lParam);
+      if (key != VK_SPACE) KeyDown(key, ShiftState());
+      break;
+    }
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 && LOWORD(wParam) == OpenCommand) Open();
       if (HIWORD(wParam) == 0 && LOWORD(wParam) == ExitCommand) Exit();
       return 0;
     case WM_GETMINMAXINFO: {
-      // Windows would hold the window at SM_CYMINTRACK, taller than the strip.
+      // Windows would hold the window at SM_CYMINTRACK, taller than the
+      // strip; and a maximize (a shortcut set to maximized, start /max)
+      // would spread it over the screen even without a maximize box. Every
+      // size it may take is the strip's, where it stands.
       if (window_ == nullptr) break;
       const SIZE size = Size();
       auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-      limits->ptMinTrackSize = POINT{size.cx, size.cy};
+      limits->ptMinTrackSize = limits->ptMaxTrackSize = limits->ptMaxSize = POINT{size.cx, size.cy};
+      WINDOWPLACEMENT placement{};
+      placement.length = sizeof placement;
+      if (GetWindowPlacement(window, &placement)) {
+        limits->ptMaxPosition = POINT{placement.rcNormalPosition.left, placement.rcNormalPosition.top};
+      }
       return 0;
     }
+    case WM_SIZE:
+      // Maximized, the strip could not be moved and would ask the window
+      // manager to fill the screen: it is shown normally instead.
+      if (wParam == SIZE_MAXIMIZED) PostMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+      return 0;
+    case WM_SETTINGCHANGE:
+      // The system's text size or title bar height changed: the title and
+      // menu bars have new heights, and the strip follows them.
+      if (window_ != nullptr) FitStrip();
+      break;
     case WM_DPICHANGED: {
       // The window moved to a monitor of another DPI: the strip keeps its
       // physical size, placed where Windows suggests.

@@ -34,8 +34,11 @@ class Win32MainWindow : public MainWindow, public WindowEvents {
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   SIZE Size() const;
+  // Gives the window the strip's size for the system's current metrics,
+  // where it is; a minimized window gets it when it is restored.
+  void FitStrip();
 
   HWND window_ = nullptr;
 };

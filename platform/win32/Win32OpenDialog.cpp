@@ -28,6 +28,29 @@ GetOpenFileNameFunction OpenFileNameFunction() {
   return function;
 }
 
+// The dialog makes the chosen file's folder the current one, and a folder
+// that is current cannot be removed: a USB stick could not be ejected while
+// the reader sits minimized. The flags stay the program's own, so the folder
+// is put back instead of asking the dialog not to change it.
+class CurrentFolderKept {
+ public:
+  CurrentFolderKept() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    if (length == 0) return;
+    folder_.resize(length);
+    const DWORD written = GetCurrentDirectoryW(length, folder_.data());
+    folder_.resize(written < length ? written : 0);
+  }
+  CurrentFolderKept(const CurrentFolderKept&) = delete;
+  CurrentFolderKept& operator=(const CurrentFolderKept&) = delete;
+  ~CurrentFolderKept() {
+    if (!folder_.empty()) SetCurrentDirectoryW(folder_.c_str());
+  }
+
+ private:
+  std::wstring folder_;
+};
+
 }  // namespace
 
 std::wstring DialogFilterFrom(std::u16string_view filter) {
@@ -63,6 +86,7 @@ std::optional<std::string> RunOpenDialog(HWND owner, const OpenDialogSetup& setu
   // Cancel and every failure of the dialog itself (CommDlgExtendedError) end
   // the same way: no story is opened.
   const GetOpenFileNameFunction getOpenFileName = OpenFileNameFunction();
+  const CurrentFolderKept folder;
   if (getOpenFileName == nullptr || !getOpenFileName(&dialog)) return cancelled;
   const std::optional<std::string> chosen = Utf8FromWide(name.data());
   if (!chosen || chosen->empty()) return cancelled;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Draws velnori.ico from the shapes of window/velnori.svg with ImageMagick's
+# Draws velnori.ico from the shapes of window/qt/velnori.svg with ImageMagick's
 # own primitives (its SVG reader needs a delegate Debian does not install).
 # The icon is committed; run this again after changing the SVG.
 #   make-icon.sh OUTPUT.ico

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "platform/FileName.h"
 #include "tools/vln/map/MapDot.h"
 #include "tools/vln/map/MapRender.h"
 #include "tools/vln/reading/StoryFileRead.h"
@@ -50,13 +51,13 @@ std::string ParseArgs(const std::vector<std::string>& args, MapRequest& request)
   if (stories.size() != 1) return stories.empty() ? "no story given" : "one story at a time";
   request.story = stories.front();
   if (!haveOutput) {
-    request.output = std::filesystem::path(request.story).replace_extension(".svg").string();
+    request.output = FileNameOf(FilePathFrom(request.story).replace_extension(".svg"));
   }
   if (request.output == "-") {
     request.format = "dot";
     return "";
   }
-  const std::string extension = LowerCase(std::filesystem::path(request.output).extension().string());
+  const std::string extension = LowerCase(FileNameOf(FilePathFrom(request.output).extension()));
   for (const char* known : {".svg", ".png", ".pdf", ".dot"}) {
     if (extension == known) request.format = extension.substr(1);
   }
@@ -66,14 +67,15 @@ std::string ParseArgs(const std::vector<std::string>& args, MapRequest& request)
   }
   // A story saved as "x.svg" would otherwise be overwritten by its own map.
   std::error_code ignored;
-  if (std::filesystem::equivalent(request.story, request.output, ignored)) {
+  if (std::filesystem::equivalent(FilePathFrom(request.story), FilePathFrom(request.output),
+                                  ignored)) {
     return "the map would overwrite the story \"" + request.story + "\": name another file with -o";
   }
   return "";
 }
 
 std::string WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  std::ofstream file(FilePathFrom(path), std::ios::binary | std::ios::trunc);
   if (!file) return std::strerror(errno);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();
