@@ -1,14 +1,12 @@
 #include "tools/vln/check/CheckLabels.h"
 
 #include <string>
-#include <unordered_map>
 
 #include "story/StoryStrings.h"
 #include "tools/vln/check/CheckText.h"
 
-CheckFindings CheckLabels(const StoryLines& lines) {
+CheckFindings CheckLabels(const StoryLines& lines, const LineStartIndex& starts) {
   CheckFindings findings;
-  std::unordered_map<std::u16string, int64_t> firstDefinition;
   // The first line has no line break in front of it: no search ever finds its
   // label, so a second definition further down is the one that counts.
   for (size_t i = 1; i < lines.Lines().size(); ++i) {
@@ -25,11 +23,12 @@ CheckFindings CheckLabels(const StoryLines& lines) {
                               "start of a line"});
       continue;
     }
-    const auto [first, added] = firstDefinition.try_emplace(std::u16string(label), line.Start);
-    if (!added) {
+    // The index knows the first line each label begins.
+    const int64_t first = starts.FirstBreak(label) + 2;
+    if (first != line.Start) {
       findings.push_back({line.Start, CheckFinding::Severity::Warning,
                           "label " + Quoted(label) + " is defined again (first on line " +
-                              std::to_string(lines.FileLineAt(first->second)) +
+                              std::to_string(lines.FileLineAt(first)) +
                               "): jumps and choices only ever reach the first"});
     }
   }

@@ -11,7 +11,7 @@ CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
   // the checks.
   StoryProbe probe(text);
   CheckFindings all = CheckMarkup(text, lines, probe.Starts());
-  for (CheckFindings more : {CheckLabels(lines), CheckReach(probe, lines)}) {
+  for (CheckFindings more : {CheckLabels(lines, probe.Starts()), CheckReach(probe, lines)}) {
     all.insert(all.end(), std::make_move_iterator(more.begin()),
                std::make_move_iterator(more.end()));
   }
