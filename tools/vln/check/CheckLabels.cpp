@@ -17,10 +17,12 @@ CheckFindings CheckLabels(const StoryLines& lines, const LineStartIndex& starts)
     if (close == 0) continue;
     const std::u16string_view label = StoryLeft(trimmed, close);
     if (line.Text.front() != u'[') {
-      findings.push_back({line.Start, CheckFinding::Severity::Warning,
+      findings.push_back({PositionIn(line.Text, label, 1) + line.Start - 1,
+                          CheckFinding::Severity::Warning,
                           "label " + Quoted(label) +
                               " is indented: jumps and choices find a label only at the very "
-                              "start of a line"});
+                              "start of a line",
+                          static_cast<int64_t>(label.size()), "label-indented", {}});
       continue;
     }
     // The index knows the first line each label begins.
@@ -29,7 +31,10 @@ CheckFindings CheckLabels(const StoryLines& lines, const LineStartIndex& starts)
       findings.push_back({line.Start, CheckFinding::Severity::Warning,
                           "label " + Quoted(label) + " is defined again (first on line " +
                               std::to_string(lines.FileLineAt(first)) +
-                              "): jumps and choices only ever reach the first"});
+                              "): jumps and choices only ever reach the first",
+                          static_cast<int64_t>(label.size()), "label-defined-again",
+                          {{first, static_cast<int64_t>(label.size()),
+                            "the first definition, which jumps and choices reach"}}});
     }
   }
   return findings;
