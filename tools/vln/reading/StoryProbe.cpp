@@ -23,13 +23,13 @@ StoryProbe::Step StepWithEngine(StoryState& story, Caption& caption, int32_t pos
   return step;
 }
 
-// Whether the interpreter finds nothing at all in `line`: no label prefix, no
-// "??", "::" or ">>". Such a line is shown as it is and the step goes on with
-// the next line, flags and choice untouched. Any "[", "?", ":" or ">" sends
-// the line to the interpreter itself.
+// Whether the interpreter finds no "??", "::" or ">>" in `line`. Such a line
+// is shown (with its label prefix, if any, taken off, which cannot make a
+// marker) and the step goes on with the next line, flags and choice
+// untouched. Any "?", ":" or ">" sends the line to the interpreter itself.
 bool WithoutMarkup(std::u16string_view line) {
   for (const char16_t c : line) {
-    if (c == u'[' || c == u'?' || c == u':' || c == u'>') return false;
+    if (c == u'?' || c == u':' || c == u'>') return false;
   }
   return true;
 }
