@@ -12,8 +12,8 @@ bool IsBlank(const StoryLines::Line& line) { return StoryTrim(line.Text).empty()
 
 }  // namespace
 
-CheckFindings CheckReach(const std::u16string& text, const StoryLines& lines) {
-  const std::vector<bool> reached = ReachedLines(text, lines);
+CheckFindings CheckReach(StoryProbe& probe, const StoryLines& lines) {
+  const std::vector<bool> reached = ReachedLines(probe, lines);
   CheckFindings findings;
   const auto& all = lines.Lines();
   // Blank lines say nothing either way; they neither start nor end a run.
@@ -31,7 +31,9 @@ CheckFindings CheckReach(const std::u16string& text, const StoryLines& lines) {
     if (last > i) {
       message += " (nor anything up to line " + std::to_string(lines.FileLineAt(all[last].Start)) + ")";
     }
-    findings.push_back({all[i].Start, CheckFinding::Severity::Warning, std::move(message)});
+    const int64_t end = all[last].Start + static_cast<int64_t>(all[last].Text.size());
+    findings.push_back({all[i].Start, CheckFinding::Severity::Warning, std::move(message),
+                        end - all[i].Start, "unreached-lines", {}});
     i = j;
   }
   return findings;

@@ -6,7 +6,6 @@
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/reading/LineMarkup.h"
-#include "tools/vln/reading/LineStartIndex.h"
 #include "tools/vln/reading/StoryProbe.h"
 #include "tools/vln/reading/StoryReach.h"
 
@@ -42,7 +41,7 @@ struct LineStep {
 class MapBuilder {
  public:
   MapBuilder(const std::u16string& text, const StoryLines& lines)
-      : text_(text), lines_(lines), probe_(text, true), starts_(text) {}
+      : text_(text), lines_(lines), probe_(text) {}
 
   StoryMap Build();
 
@@ -54,12 +53,13 @@ class MapBuilder {
   const std::u16string& text_;
   const StoryLines& lines_;
   StoryProbe probe_;
-  LineStartIndex starts_;
   StoryMap map_;
   std::unordered_map<std::u16string, size_t> missing_;
 };
 
 LineStep MapBuilder::StepLine(const StoryLines::Line& line) {
+  // Plain text runs on to the next line and switches nothing.
+  if (WithoutMarkers(line.Text)) return {};
   const LineMarkup markup = ReadLineMarkup(line.Text);
   const auto pos = static_cast<int32_t>(line.Start);
   LineStep out;
@@ -100,7 +100,7 @@ LineStep MapBuilder::StepLine(const StoryLines::Line& line) {
   }
   if (markup.JumpTaken()) {
     out.RunsOn = false;
-    out.ReadAsConditional = ReadAsConditionalByMistake(markup, starts_);
+    out.ReadAsConditional = ReadAsConditionalByMistake(markup, probe_.Starts());
     AddJumpMoves(markup, off, out);
     if (markup.Flag >= 0) AddJumpMoves(markup, on, out);
     return out;
@@ -196,6 +196,7 @@ StoryMap MapBuilder::Build() {
     }
   }
   std::vector<size_t> drawnAs(passages.size(), SIZE_MAX);
+  size_t drawn = 0;
   for (size_t p = 0; p < passages.size(); ++p) {
     const StoryMap::Passage& passage = passages[p];
     const bool blank = std::all_of(all.begin() + static_cast<ptrdiff_t>(passage.FirstLine),
@@ -204,18 +205,23 @@ StoryMap MapBuilder::Build() {
     // Blank lines after a jump or an end are only the empty step a jump
     // shows; check says nothing of them either.
     if (blank && p != 0 && !landedOn[p]) continue;
-    drawnAs[p] = map_.Passages.size();
-    map_.Passages.push_back(passage);
+    drawnAs[p] = drawn++;
   }
+  map_.Passages.reserve(drawn);
+  for (size_t p = 0; p < passages.size(); ++p) {
+    if (drawnAs[p] != SIZE_MAX) map_.Passages.push_back(std::move(passages[p]));
+  }
+  map_.Edges.reserve(map_.Passages.size() * 2);
   for (size_t p = 0; p < passages.size(); ++p) {
     if (drawnAs[p] == SIZE_MAX) continue;
-    const size_t last = passages[p].LastLine;
-    const LineStep& step = steps[last];
+    const size_t last = passages[p].LastLine;  // a size_t, kept by the move above
+    LineStep& step = steps[last];
     if (step.RunsOn && last + 1 < count) {
       map_.Edges.push_back({drawnAs[p], EdgeKind::Next, drawnAs[passageOf[last + 1]], false, {}, false});
     }
-    for (const Move& move : step.Moves) {
-      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, move.Label, step.ReadAsConditional};
+    for (Move& move : step.Moves) {
+      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, std::move(move.Label),
+                          step.ReadAsConditional};
       edge.To = move.Missing ? MissingIndex(move.Name) : drawnAs[passageOf[move.Line]];
       map_.Edges.push_back(std::move(edge));
     }

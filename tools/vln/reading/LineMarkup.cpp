@@ -58,9 +58,28 @@ LineMarkup ReadLineMarkup(std::u16string_view line) {
   return m;
 }
 
+bool WithoutMarkers(std::u16string_view line) {
+  for (const char16_t c : line) {
+    if (c == u'?' || c == u':' || c == u'>') return false;
+  }
+  return true;
+}
+
 bool ReadAsConditionalByMistake(const LineMarkup& m, const LineStartIndex& starts) {
   if (m.Flag < 0 || m.MarkerAt != m.JumpAt) return false;
   const bool oneName = std::count(m.Names.begin(), m.Names.end(), u',') == 0;
   return starts.Begins(m.PlainTarget) ||
          (oneName && (m.Names.empty() || m.Names.front() != u'['));
+}
+
+std::u16string_view ListItemView(std::u16string_view list, int index) {
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    const size_t comma = list.find(u',', start);
+    if (comma == std::u16string_view::npos) return list.substr(list.size());
+    start = comma + 1;
+  }
+  const size_t comma = list.find(u',', start);
+  return list.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos
+                                                               : comma - start);
 }

@@ -35,6 +35,17 @@ struct LineMarkup {
 
 LineMarkup ReadLineMarkup(std::u16string_view line);
 
+// Whether the line interpreter finds no "??", "::" or ">>" in `line` (it
+// holds no "?", ":" or ">" at all). Such a line is shown, its label prefix
+// taken off, and the step goes on with the next line, flags and choice
+// untouched. Most lines of a story are such plain text.
+bool WithoutMarkers(std::u16string_view line);
+
 // A conditional jump whose author meant a plain one: the whole target begins
 // a line, or its one name does not look like a label (`Go>>Apple`).
 bool ReadAsConditionalByMistake(const LineMarkup& markup, const LineStartIndex& starts);
+
+// The `index`-th item of a comma-separated list as GetListItem picks it, but
+// as a view into `list`, so that where it stands is known; an empty view at
+// the end of the list when there is no such item.
+std::u16string_view ListItemView(std::u16string_view list, int index);

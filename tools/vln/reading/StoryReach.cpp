@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <unordered_set>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
@@ -15,7 +14,10 @@ namespace {
 class ReachWalk {
  public:
   ReachWalk(StoryProbe& probe, const StoryLines& lines)
-      : lines_(lines), probe_(probe), reached_(lines.Lines().size(), false) {}
+      : lines_(lines),
+        probe_(probe),
+        reached_(lines.Lines().size(), false),
+        seen_(probe.Text().size() + 2, false) {}
 
   std::vector<bool> Run() {
     Visit(1);
@@ -31,7 +33,11 @@ class ReachWalk {
   void Visit(int32_t pos) {
     if (pos <= 0) return;
     MarkShown(pos);
-    if (seen_.insert(pos).second) pending_.push_back(pos);
+    // Every position past the end steps to 0 alike.
+    const size_t slot = std::min<size_t>(static_cast<size_t>(pos), seen_.size() - 1);
+    if (seen_[slot]) return;
+    seen_[slot] = true;
+    pending_.push_back(pos);
   }
 
   void Step(int32_t pos) {
@@ -65,10 +71,17 @@ class ReachWalk {
 
   bool HasConditionalMarker(int32_t pos) const {
     const std::u16string_view text = probe_.Text();
-    const int64_t end = StoryFind(pos, text, u"\r\n");
+    int64_t end = 0;
+    if (!lines_.Lines().empty()) {
+      const StoryLines::Line& line = lines_.Lines()[lines_.LineIndexAt(pos)];
+      if (pos <= line.End) end = line.End;
+    }
+    // Past a line's CR (on its LF, or beyond the last line) the reader's own
+    // search says where the line ends.
+    if (end == 0) end = StoryFind(pos, text, u"\r\n");
     const std::u16string_view line = end > 0 ? StoryMid(text, pos, end - pos) : StoryMid(text, pos);
-    for (const std::u16string_view marker : {u">>A", u">>B", u">>C", u">>D", u">>E"}) {
-      if (StoryFind(1, line, marker) > 0) return true;
+    for (size_t at = line.find(u">>"); at != std::u16string_view::npos; at = line.find(u">>", at + 1)) {
+      if (at + 2 < line.size() && line[at + 2] >= u'A' && line[at + 2] <= u'E') return true;
     }
     return false;
   }
@@ -85,7 +98,7 @@ class ReachWalk {
   const StoryLines& lines_;
   StoryProbe& probe_;
   std::vector<bool> reached_;
-  std::unordered_set<int32_t> seen_;
+  std::vector<bool> seen_;  // by read position
   std::vector<int32_t> pending_;
 };
 
