@@ -127,3 +127,8 @@ editors-test: vsix-vln
 	  && npx vscode-tmgrammar-test 'test/grammar/*.test.vln' \
 	  && node --test test/unit/*.test.js \
 	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
+
+vscode-test: vsix
+	@$(DEPS) editors code-server
+	$(VSCODE)/test/vscode/install-code-server.sh
+	cd $(VSCODE) && node --test test/vscode/vscode.test.js
