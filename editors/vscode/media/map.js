@@ -141,7 +141,8 @@ async function draw(message) {
     node.dataset.id = nodeId(node);
     if (/^L\d+$/.test(node.dataset.id)) {
       node.classList.add('passage-link');
-      node.addEventListener('click', () => vscode.postMessage({ type: 'reveal', id: node.dataset.id }));
+      const line = (message.lines || {})[node.dataset.id];
+      node.addEventListener('click', () => vscode.postMessage({ type: 'reveal', id: node.dataset.id, line }));
     }
   }
   current = message.current;

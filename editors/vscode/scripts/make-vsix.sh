@@ -17,8 +17,14 @@ package() {
   mkdir bin
   "$strip" -o "bin/$name" "$program"
   scripts/check-binary.sh "$target" "bin/$name"
-  # vsce ls is what vsce would pack: the list CI sees before packing.
-  npx vsce ls | sed 's/^/  vsce ls: /'
+  # vsce ls is what vsce would pack: exactly these files, nothing of the
+  # sources, the tests or node_modules.
+  local listed wanted
+  listed=$(npx vsce ls | sort)
+  wanted=$(printf '%s\n' LICENSE README.md package.json language-configuration.json \
+    syntaxes/vln.tmLanguage.json dist/extension.js dist/map.js dist/play.js media/map.css \
+    media/play.css "bin/$name" | sort)
+  [ "$listed" = "$wanted" ] || { echo "make-vsix: vsce would pack other files:"; diff <(echo "$wanted") <(echo "$listed"); exit 1; }
   # Piped, so vsce never stops at a question.
   npx vsce package --target "$target" --out "$out/velnori-$target.vsix" | cat
   scripts/check-vsix.sh "$out/velnori-$target.vsix" "$target"

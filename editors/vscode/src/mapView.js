@@ -95,9 +95,12 @@ class MapView {
       dot = cut.dot;
       this.shown = cut.shown;
     }
+    const lines = {};
+    for (const p of this.passages) lines[p.id] = p.range.start.line + 1;
     this.post({
       type: 'map',
       dot,
+      lines,
       passages: this.passages.length,
       neighbourhood: this.shown !== null,
       current: current ? current.id : null,

@@ -45,6 +45,7 @@ test('map: drawn on opening, followed as the text changes, a click moves the edi
   assert.strictEqual(drawn[0].current, 'L3', 'the cursor is on line 3, in the second passage');
   assert.strictEqual(drawn[0].passages, 3);
   assert.strictEqual(drawn[0].neighbourhood, false);
+  assert.deepStrictEqual(drawn[0].lines, { L1: 1, L3: 3, L5: 5 }, 'first lines, as the editor counts them');
 
   // A burst of edits asks once, after the burst.
   count = 4;

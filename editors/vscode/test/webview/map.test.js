@@ -60,7 +60,8 @@ test('map view in chromium', async (t) => {
 
   await t.test('one box per passage, the cursor\'s highlighted', async () => {
     const mark = box.messages.length;
-    await send({ type: 'map', dot, passages, neighbourhood: false, current: 'L10' });
+    const lines = Object.fromEntries([1, 4, 6, 8, 10, 12, 14, 15, 16].map((n) => [`L${n}`, n]));
+    await send({ type: 'map', dot, lines, passages, neighbourhood: false, current: 'L10' });
     const rendered = await box.next('rendered', mark);
     assert.ok(rendered.ok, problems.join('\n'));
     const ids = await page.$$eval('g.node', (nodes) => nodes.map((n) => n.dataset.id));
@@ -71,10 +72,10 @@ test('map view in chromium', async (t) => {
     assert.match(await page.textContent('#status'), /^9 passages$/);
   });
 
-  await t.test('clicking a passage posts it', async () => {
+  await t.test('clicking a passage posts it and its line', async () => {
     const mark = box.messages.length;
     await page.click('g.node[data-id="L14"]');
-    assert.deepStrictEqual(await box.next('reveal', mark), { type: 'reveal', id: 'L14' });
+    assert.deepStrictEqual(await box.next('reveal', mark), { type: 'reveal', id: 'L14', line: 14 });
   });
 
   await t.test('a new map keeps zoom and scroll', async () => {
