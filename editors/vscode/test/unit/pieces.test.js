@@ -123,3 +123,22 @@ test('the webview page lets only its own script and the wasm compile run', () =>
   assert.doesNotMatch(csp, /script-src[^;]*'unsafe-eval'/, 'wasm, not eval');
   assert.match(html, /<script nonce="N0NCE" src="s\.js"><\/script>/);
 });
+
+test('the word under the cursor is a whole label, brackets and all', () => {
+  const config = require('../../language-configuration.json');
+  const word = new RegExp(config.wordPattern, 'g');
+  const wordAt = (line, column) => {
+    for (const m of line.matchAll(word)) if (m.index <= column && column < m.index + m[0].length) return m[0];
+    return null;
+  };
+  const rows = [
+    ['a label prefix', '[kippu]切符には', 3, '[kippu]'],
+    ['a jump target', '歩いた。>>[hashi]', 8, '[hashi]'],
+    ['the second choice item', 'どう??[kippu],[senro]', 12, '[senro]'],
+    ['a conditional target', '来る。>>A[noru],[miokuru]', 7, '[noru]'],
+    ['an unbracketed target', 'Go>>good', 5, 'good'],
+    ['a command keyword', 'x::AON', 4, 'AON'],
+  ];
+  for (const [reason, line, column, expected] of rows) assert.strictEqual(wordAt(line, column), expected, reason);
+  assert.deepStrictEqual(config.autoClosingPairs, [{ open: '[', close: ']' }]);
+});
