@@ -5,11 +5,11 @@ const path = require('path');
 const { execFileSync } = require('child_process');
 const { launch, openView, waitFor, median, vlnProgram, root } = require('./harness');
 
-const story = path.join(root, 'tests', 'vln', 'worked.vln');
+const worked = path.join(root, 'tests', 'vln', 'worked.vln');
 
 // What `vln play --json` says once the story is opened (the first `down`
 // opens it, as velnori/play's start step is), then after each of `events`.
-function played(events) {
+function played(events, story = worked) {
   const out = execFileSync(vlnProgram(), ['play', '--json', story, 'down', ...events], { encoding: 'utf8' });
   return out.trim().split('\n').slice(1).map((line) => JSON.parse(line));
 }
@@ -77,10 +77,11 @@ test('play view in chromium: the worked example read with the keys', async (t) =
   const latency = await page.evaluate(() => window.__latency);
   console.log(`# play key to strip text: median ${median(latency).toFixed(1)} ms over ${latency.length} keys (max ${Math.max(...latency).toFixed(1)}), goal 50 ms`);
 
-  // The screenshot: the choice pending, as an author sees it most.
-  events.length = 0;
-  await view.send({ type: 'step', step: { ...played(['down']).at(-1), line: 1 }, keys: 1 });
-  await waitFor(page, () => document.querySelectorAll('#choice .item').length === 2);
+  // The screenshot: a sample story with its choice pending and a flag on.
+  const hoshi = path.join(root, 'examples', 'hoshi-no-eki.vln');
+  const shown = played(['down', 'down', '1', 'down', 'down', 'down', 'down'], hoshi).at(-1);
+  await view.send({ type: 'step', step: { ...shown, line: 10 }, keys: 7 });
+  await waitFor(page, () => document.querySelector('#flags .flag.on') !== null);
   await page.setViewportSize({ width: 620, height: 230 });
   await page.screenshot({ path: path.join(root, 'docs', 'vscode-play.png') });
   assert.deepStrictEqual(problems, []);
