@@ -49,7 +49,6 @@ function activate(context) {
       startClient(context);
       await old.stop().catch(() => {});
     }),
-    { dispose: () => client && client.stop() },
   );
   for (const document of vscode.workspace.textDocuments) checkLineEnds(document, warned);
   return { map, play, request };
