@@ -26,7 +26,16 @@ function activate(context) {
   const map = new MapView(context, request);
   const play = new PlayView(context, request);
   const warned = new Set();
-  const editor = () => vscode.window.activeTextEditor;
+  // With the map or the play view focused there is no active editor: the
+  // commands then take the story last edited, if it is still on screen.
+  let lastStory = null;
+  const isStory = (e) => e && e.document.languageId === 'vln';
+  const editor = () => {
+    const active = vscode.window.activeTextEditor;
+    if (active) return active;
+    const visible = vscode.window.visibleTextEditors;
+    return visible.find((e) => lastStory && e.document === lastStory) || visible.find(isStory);
+  };
 
   context.subscriptions.push(
     vscode.commands.registerCommand('velnori.showMap', () => map.show(editor())),
@@ -39,7 +48,10 @@ function activate(context) {
       map.textChanged(event.document);
       play.textChanged(event.document);
     }),
-    vscode.window.onDidChangeActiveTextEditor((e) => map.editorChanged(e)),
+    vscode.window.onDidChangeActiveTextEditor((e) => {
+      if (isStory(e)) lastStory = e.document;
+      map.editorChanged(e);
+    }),
     vscode.window.onDidChangeTextEditorSelection((event) => map.selectionChanged(event.textEditor)),
     vscode.workspace.onDidOpenTextDocument((document) => checkLineEnds(document, warned)),
     vscode.workspace.onDidCloseTextDocument((document) => warned.delete(document.uri.toString())),

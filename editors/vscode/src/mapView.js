@@ -119,9 +119,13 @@ class MapView {
     const passage = this.passages.find((p) => p.id === id);
     if (!passage || !this.document) return;
     const start = new vscode.Position(passage.range.start.line, 0);
-    const editor =
-      vscode.window.visibleTextEditors.find((e) => e.document === this.document) ||
-      (await vscode.window.showTextDocument(this.document, vscode.ViewColumn.One));
+    // The author goes on typing where the click took them: the editor gets
+    // the focus back from the map.
+    const shown = vscode.window.visibleTextEditors.find((e) => e.document === this.document);
+    const editor = await vscode.window.showTextDocument(this.document, {
+      viewColumn: shown ? shown.viewColumn : vscode.ViewColumn.One,
+      preserveFocus: false,
+    });
     editor.selection = new vscode.Selection(start, start);
     editor.revealRange(new vscode.Range(start, start), vscode.TextEditorRevealType.InCenterIfOutsideViewport);
     this.selectionChanged(editor);

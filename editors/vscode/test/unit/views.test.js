@@ -177,6 +177,18 @@ test('play: a server error is shown, not a stale step', async () => {
   assert.deepStrictEqual(panel.posted.at(-1), { type: 'error', message: 'unknown event "5"' });
 });
 
+test('with a view focused, the commands take the story on screen', async () => {
+  const { vscode, client } = withStory();
+  client.handler = async () => ({ steps: [{ event: 'start', caption: 'x', line: 0 }] });
+  const other = storyEditor(vscode, '/s/other.vln');
+  vscode.window.visibleTextEditors = [other, vscode.window.activeTextEditor];
+  vscode.events.activeEditor.fire(vscode.window.activeTextEditor);
+  vscode.window.activeTextEditor = undefined; // the map has the focus
+  await vscode.recorded.commands.get('velnori.play')();
+  await settle();
+  assert.strictEqual(client.requests.at(-1).params.textDocument.uri, 'file:///s/story.vln', 'the story last edited');
+});
+
 test('commands do nothing outside a story', async () => {
   const { vscode } = withStory();
   vscode.window.activeTextEditor = storyEditor(vscode, '/s/notes.txt', 'plaintext');
