@@ -12,6 +12,7 @@ const net = require('net');
 const path = require('path');
 const { spawn, execFileSync } = require('child_process');
 const { chromium } = require('playwright-core');
+const { bigStory } = require('../webview/harness');
 
 const extension = path.resolve(__dirname, '..', '..');
 const root = path.resolve(extension, '..', '..');
@@ -46,6 +47,7 @@ function workspace(folder) {
     '[late]You miss the bus.::END',
   ].join('\r\n') + '\r\n');
   fs.writeFileSync(path.join(folder, 'lone-lf.vln'), '[start]One\r\nTwo\nstill two\r\nThree\r\n');
+  for (const count of [100, 1000]) fs.writeFileSync(path.join(folder, `big${count}.vln`), bigStory(count));
 }
 
 async function waitFor(what, check, timeoutMs = 30000) {
@@ -207,5 +209,32 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
     const times = (await frame.evaluate(() => window.latency)).map((ms) => Math.round(ms));
     console.log(`# code-server: key to strip text: median ${median(times)} ms (${times.join(', ')})`);
     await page.screenshot({ path: path.join(root, 'docs', 'vscode-play-in-editor.png') });
+  });
+
+  await t.test('the map of 100 and 1,000 passages follows the text', async () => {
+    const map = page.frameLocator('iframe.webview.ready >> nth=0').frameLocator('#active-frame');
+    const frame = await (await map.locator('body').elementHandle()).ownerFrame();
+    // The view notes the wall-clock time each new drawing lands, so that
+    // the time is not that of looking through a thousand boxes from here.
+    await frame.evaluate(() => {
+      window.drawn = [];
+      new MutationObserver(() => window.drawn.push({ at: Date.now(), text: document.getElementById('canvas').textContent }))
+        .observe(document.getElementById('canvas'), { childList: true });
+    });
+    for (const count of [100, 1000]) {
+      await open(`big${count}.vln`);
+      await waitFor(`${count} boxes`, async () => (await map.locator('g.node').count()) === count, 60000);
+      const times = [];
+      for (const mark of ['X', 'Y', 'Z']) {
+        await goTo('1:6'); // [p0]s|tart
+        await frame.evaluate(() => { window.drawn = []; });
+        const started = Date.now();
+        await page.keyboard.type(mark);
+        const at = await waitFor('the new text in the map', () =>
+          frame.evaluate((m) => (window.drawn.find((d) => d.text.includes(`s${m}`)) || {}).at, mark), 20000);
+        times.push(at - started);
+      }
+      console.log(`# code-server: key to redrawn map, ${count} passages: median ${median(times)} ms (${times.join(', ')})`);
+    }
   });
 });

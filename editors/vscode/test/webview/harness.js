@@ -69,4 +69,18 @@ function vlnProgram() {
   return program;
 }
 
-module.exports = { launch, openView, waitFor, median, vlnProgram, root, extension };
+// A story of `count` passages, every kind of arrow among them.
+function bigStory(count) {
+  const lines = ['[p0]start'];
+  for (let k = 0; k < count; k++) {
+    const next = (d) => `[p${Math.min(k + d, count - 1)}]`;
+    if (k > 0) lines.push(`[p${k}]passage ${k}`);
+    if (k === count - 1) lines.push('the end::END');
+    else if (k % 3 === 0) lines.push(`choose??${next(1)},${next(2)}`);
+    else if (k % 3 === 1) lines.push(`go on>>${next(1)}`);
+    else lines.push(`fork>>A${next(1)},${next(3)}`);
+  }
+  return lines.join('\r\n') + '\r\n';
+}
+
+module.exports = { bigStory, launch, openView, waitFor, median, vlnProgram, root, extension };

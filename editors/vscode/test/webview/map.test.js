@@ -5,21 +5,7 @@ const fs = require('fs');
 const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
-const { launch, openView, waitFor, median, vlnProgram, root } = require('./harness');
-
-// A story of `count` passages, every kind of arrow among them.
-function bigStory(count) {
-  const lines = ['[p0]start'];
-  for (let k = 0; k < count; k++) {
-    const next = (d) => `[p${Math.min(k + d, count - 1)}]`;
-    if (k > 0) lines.push(`[p${k}]passage ${k}`);
-    if (k === count - 1) lines.push('the end::END');
-    else if (k % 3 === 0) lines.push(`choose??${next(1)},${next(2)}`);
-    else if (k % 3 === 1) lines.push(`go on>>${next(1)}`);
-    else lines.push(`fork>>A${next(1)},${next(3)}`);
-  }
-  return lines.join('\r\n') + '\r\n';
-}
+const { launch, openView, waitFor, median, vlnProgram, bigStory, root } = require('./harness');
 
 function dotOf(storyText) {
   const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'vln-map-')), 'story.vln');
@@ -127,4 +113,3 @@ test('map view in chromium', async (t) => {
   assert.deepStrictEqual(problems, []);
 });
 
-module.exports = { bigStory };
