@@ -4,10 +4,10 @@
 #include <random>
 #include <string>
 
-// A story as an author writes one, of `passages` labelled passages of
-// `linesEach` lines. Most ways lead a few passages on, one in twenty
-// anywhere; the last line of each passage offers a choice, jumps, jumps on a
-// flag or ends.
+// A story as an author writes one, for timing the author's tool: `passages`
+// labelled passages of `linesEach` lines. Most ways lead a few passages on,
+// one in twenty anywhere; the last line of each passage offers a choice,
+// jumps, jumps on a flag or ends.
 inline std::u16string GeneratedStory(size_t passages, size_t linesEach) {
   const auto number = [](size_t n) {
     const std::string digits = std::to_string(n);
