@@ -131,6 +131,11 @@ async function draw(message) {
     vscode.postMessage({ type: 'rendered', ok: false });
     return;
   }
+  // Where the author is now (scroll events come late), or where they were
+  // when the view was last closed.
+  const shownBefore = canvas.querySelector('svg') !== null;
+  const left = shownBefore ? canvas.scrollLeft : state.left;
+  const top = shownBefore ? canvas.scrollTop : state.top;
   canvas.innerHTML = svgText;
   const svg = canvas.querySelector('svg');
   natural = {
@@ -148,8 +153,8 @@ async function draw(message) {
   current = message.current;
   markCurrent();
   applyZoom();
-  canvas.scrollLeft = state.left;
-  canvas.scrollTop = state.top;
+  canvas.scrollLeft = left;
+  canvas.scrollTop = top;
   const count = `${message.passages} passage${message.passages === 1 ? '' : 's'}`;
   status.textContent = message.neighbourhood
     ? `${count}: showing the passage at the cursor and its neighbours`

@@ -67,11 +67,3 @@ test('the line-end warning is shown once per opening, from the bytes on disk', a
   assert.strictEqual(vscode.recorded.warnings.length, 2, 'opened again, warned again');
 });
 
-test('the manifest sets CR LF and encoding guessing for stories', () => {
-  const defaults = manifest.contributes.configurationDefaults['[vln]'];
-  assert.strictEqual(defaults['files.eol'], '\r\n');
-  assert.strictEqual(defaults['files.autoGuessEncoding'], true);
-  assert.strictEqual(manifest.license, 'MIT');
-  assert.ok(!manifest.devDependencies['@types/vscode'], 'types newer than engines.vscode stop packaging');
-});
-
