@@ -72,7 +72,7 @@ bench: deps
 # Fuzzing: clang's libFuzzer with AddressSanitizer and UBSan. Each fuzzer
 # starts from a scratch copy of its seeds in fuzz/corpus/; a crash fails.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := story_events list_item story_bytes
+FUZZ_TARGETS := story_events list_item story_bytes lsp_stream
 
 .PHONY: fuzz
 fuzz:
@@ -106,3 +106,43 @@ package-check: package
 
 clean:
 	rm -rf build build-asan build-release build-windows
+
+# The editor extensions (editors/): velnori-linux-x64.vsix for VS Code, whose
+# vln needs nothing but the C and C++ runtimes (no Qt, no Graphviz: the map
+# view lays the map out itself), velnori-win32-x64.vsix with the Windows
+# vln.exe, both in build-vsix/; and Vim's syntax, which the Debian package
+# installs.
+#   make vsix           both packages, checked as CI checks them
+#   make editors-test   grammar snapshots, the extension's unit tests, its
+#                       webviews in headless chromium, the Vim syntax
+#   make vscode-test    the packaged extension in a real VS Code (code-server)
+.PHONY: vsix vsix-vln editors-test vscode-test
+VSCODE := editors/vscode
+# The vln inside the Linux package, also the one the extension's tests use.
+VSIX_VLN := build-vsix/tools/vln/vln
+
+vsix-vln:
+	@$(DEPS) build editors
+	cmake -S . -B build-vsix -DCMAKE_BUILD_TYPE=Release -DVELNORI_WITH_QT=OFF \
+	  -DVELNORI_WITH_GRAPHVIZ=OFF -DVELNORI_BENCH=OFF -DVELNORI_STATIC_CXX_RUNTIME=ON
+	cmake --build build-vsix -j $(JOBS) --target vln
+
+vsix: vsix-vln
+	@$(DEPS) windows
+	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
+	  -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-windows -j $(JOBS) --target vln
+	$(VSCODE)/scripts/make-vsix.sh $(VSIX_VLN) build-windows/vln.exe build-vsix
+
+editors-test: vsix-vln
+	editors/vim/test/syntax-test.sh
+	$(VSCODE)/scripts/npm-ready.sh
+	cd $(VSCODE) && node build.js && node test/grammar/snapshots.js \
+	  && npx vscode-tmgrammar-test 'test/grammar/*.test.vln' \
+	  && node --test test/unit/*.test.js \
+	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
+
+vscode-test: vsix
+	@$(DEPS) editors code-server
+	$(VSCODE)/test/vscode/install-code-server.sh
+	cd $(VSCODE) && node --test test/vscode/vscode.test.js

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # What CI checks of the Debian package on a machine of its own: lintian finds
 # no errors in it, apt-get installs it with what it depends on, the installed
-# vln passes the installed sample stories, the installed reader starts under
-# Xvfb to its "Velnori" caption, and the system is left as it was found: the
-# package and every package that came with it are purged, and the package
-# selections (auto-installed marks included) must match those from before.
+# vln passes the installed sample stories, desktops and Vim know a story file,
+# the installed reader starts under Xvfb to its "Velnori" caption, and the
+# system is left as it was found: the package and every package that came with
+# it are purged, and the package selections (auto-installed marks included) must match those from before.
 # Installs system-wide: as root, or through sudo.
 #   packaging/check-package.sh BUILD-FOLDER
 set -euo pipefail
@@ -55,6 +55,9 @@ Finish() {
   StopDesktop
   [ -n "${came+set}" ] || came=$(Came)
   Restore
+  [ ! -e /usr/bin/velnori ] || { echo "check-package: /usr/bin/velnori is still there after removal" >&2; status=1; }
+  ! grep -q 'text/x-velnori' /usr/share/mime/globs2 \
+    || { echo "check-package: text/x-velnori is still known after removal" >&2; status=1; }
   after=$(Selections)
   if [ "$after" != "$(cat "$before")" ]; then
     echo "check-package: the system is not as it was (< before, > after):" >&2
@@ -73,6 +76,25 @@ $sudo apt-get install -y -q --no-remove "$deb"
 came=$(Came)
 
 /usr/bin/vln check /usr/share/doc/velnori/examples/*.vln
+
+# The desktop knows a story as a kind of plain text, and Vim and Neovim
+# (where installed) colour one with nothing set up by the user.
+grep -qx '[0-9]*:text/x-velnori:\*\.vln' /usr/share/mime/globs2 \
+  || { echo "check-package: *.vln is not text/x-velnori in the MIME database" >&2; exit 1; }
+grep -qx 'text/x-velnori text/plain' /usr/share/mime/subclasses \
+  || { echo "check-package: text/x-velnori is no kind of text/plain" >&2; exit 1; }
+editors_scratch=$(mktemp -d)
+printf '[start]Hi::END\r\n' > "$editors_scratch/story.vln"
+printf 'filetype on\nsyntax on\n' > "$editors_scratch/vimrc"
+for editor in vim nvim; do
+  command -v "$editor" >/dev/null || continue
+  rm -f "$editors_scratch/seen"
+  "$editor" -es -N -i NONE -u "$editors_scratch/vimrc" "$editors_scratch/story.vln" \
+    -c "call writefile([&filetype, synIDattr(synID(1, 2, 1), 'name')], '$editors_scratch/seen')" -c 'qall!' </dev/null || true
+  [ "$(cat "$editors_scratch/seen" 2>/dev/null | tr '\n' ' ')" = "vln vlnLabel " ] \
+    || { echo "check-package: $editor does not colour an installed story" >&2; exit 1; }
+done
+rm -rf "$editors_scratch"
 
 /usr/bin/velnori >/dev/null 2>&1 &
 reader=$!

@@ -7,8 +7,9 @@ set -euo pipefail
 
 packages_for() {
   case "$1" in
-    # Compiling the engine and vln: vln map draws with Graphviz's library.
-    compile) echo "cmake g++ make pkg-config libgraphviz-dev" ;;
+    # Compiling the engine and vln: vln map draws with Graphviz's library, vln lsp
+    # speaks JSON through nlohmann-json.
+    compile) echo "cmake g++ make pkg-config libgraphviz-dev nlohmann-json3-dev" ;;
     # Building and running the reader and vln, and nothing more: `make run`.
     run) echo "$(packages_for compile) qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
     # The test and benchmark libraries (xmllint reads vln map's SVG).
@@ -22,7 +23,14 @@ packages_for() {
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).
     windows) echo "g++-mingw-w64-x86-64 googletest wine wine64 locales numlockx" ;;
-    package) echo "dpkg-dev file lintian" ;;
+    package) echo "dpkg-dev file lintian shared-mime-info vim" ;;
+    # The editor extensions: the VS Code one's npm tools, its webviews' tests
+    # in Debian's chromium, the vsix checks, and Vim for the Vim syntax's
+    # test. Where npm came with another nodejs, Debian's npm would conflict.
+    editors) echo "unzip chromium fonts-ipafont-gothic vim"; command -v npm >/dev/null || echo "nodejs npm" ;;
+    # code-server for the end-to-end test: its kerberos module builds from
+    # source, and its ripgrep comes from Debian instead of a download.
+    code-server) echo "libkrb5-dev ripgrep python3 g++ make" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -1,0 +1,115 @@
+'use strict';
+const test = require('node:test');
+const assert = require('node:assert');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const { execFileSync } = require('child_process');
+const { launch, openView, waitFor, median, vlnProgram, bigStory, root } = require('./harness');
+
+function dotOf(storyText) {
+  const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'vln-map-')), 'story.vln');
+  fs.writeFileSync(file, storyText);
+  return execFileSync(vlnProgram(), ['map', file, '-o', '-'], { encoding: 'utf8' });
+}
+
+function inbox() {
+  const messages = [];
+  const waiting = [];
+  return {
+    messages,
+    post(message) {
+      messages.push(message);
+      for (const w of waiting.splice(0)) w();
+    },
+    async next(type, after = messages.length) {
+      for (;;) {
+        const found = messages.slice(after).find((m) => m.type === type);
+        if (found) return found;
+        await new Promise((resolve) => { waiting.push(resolve); setTimeout(resolve, 200); });
+      }
+    },
+  };
+}
+
+test('map view in chromium', async (t) => {
+  const browser = await launch();
+  t.after(() => browser.close());
+  const box = inbox();
+  const { page, send, problems } = await openView(browser, 'map', box.post);
+  await box.next('ready', 0);
+
+  const hoshi = fs.readFileSync(path.join(root, 'examples', 'hoshi-no-eki.vln'), 'utf8');
+  const dot = dotOf(hoshi);
+  const passages = dot.split('\n').filter((l) => /^\s+L\d+ \[/.test(l)).length;
+  assert.strictEqual(passages, 9, 'the sample story has nine passages');
+
+  await t.test('one box per passage, the cursor\'s highlighted', async () => {
+    const mark = box.messages.length;
+    const lines = Object.fromEntries([1, 4, 6, 8, 10, 12, 14, 15, 16].map((n) => [`L${n}`, n]));
+    await send({ type: 'map', dot, lines, passages, neighbourhood: false, current: 'L10' });
+    const rendered = await box.next('rendered', mark);
+    assert.ok(rendered.ok, problems.join('\n'));
+    const ids = await page.$$eval('g.node', (nodes) => nodes.map((n) => n.dataset.id));
+    assert.deepStrictEqual(ids.sort(), ['L1', 'L10', 'L12', 'L14', 'L15', 'L16', 'L4', 'L6', 'L8']);
+    assert.deepStrictEqual(await page.$$eval('g.node.current', (n) => n.map((x) => x.dataset.id)), ['L10']);
+    await send({ type: 'cursor', current: 'L4' });
+    await waitFor(page, () => document.querySelector('g.node.current')?.dataset.id === 'L4');
+    assert.match(await page.textContent('#status'), /^9 passages$/);
+  });
+
+  await t.test('clicking a passage posts it and its line', async () => {
+    const mark = box.messages.length;
+    await page.click('g.node[data-id="L14"]');
+    assert.deepStrictEqual(await box.next('reveal', mark), { type: 'reveal', id: 'L14', line: 14 });
+  });
+
+  await t.test('a new map keeps zoom and scroll', async () => {
+    await page.click('#zoom-in');
+    await page.click('#zoom-in');
+    await page.click('#zoom-in');
+    assert.strictEqual(await page.textContent('#zoom-level'), '195%');
+    await page.evaluate(() => { const c = document.getElementById('canvas'); c.scrollLeft = 120; c.scrollTop = 90; });
+    const before = await page.evaluate(() => {
+      const c = document.getElementById('canvas');
+      return { left: c.scrollLeft, top: c.scrollTop, width: parseFloat(c.querySelector('svg').getAttribute('width')) };
+    });
+    assert.ok(before.left === 120 && before.top === 90, JSON.stringify(before));
+    const edited = hoshi.replace('遠くから、汽笛が一つ聞こえた。', '遠くから、汽笛が二つ聞こえた。');
+    const mark = box.messages.length;
+    await send({ type: 'map', dot: dotOf(edited), passages, neighbourhood: false, current: 'L10' });
+    await box.next('rendered', mark);
+    const after = await page.evaluate(() => {
+      const c = document.getElementById('canvas');
+      return { left: c.scrollLeft, top: c.scrollTop, width: parseFloat(c.querySelector('svg').getAttribute('width')), text: c.textContent };
+    });
+    assert.strictEqual(await page.textContent('#zoom-level'), '195%');
+    assert.deepStrictEqual({ left: after.left, top: after.top }, { left: 120, top: 90 });
+    assert.ok(Math.abs(after.width - before.width) < before.width * 0.05, `${before.width} vs ${after.width}`);
+    assert.match(after.text, /汽笛が二つ/, 'the new text is drawn');
+    await page.click('#zoom-reset');
+    await page.evaluate(() => { const c = document.getElementById('canvas'); c.scrollLeft = 0; c.scrollTop = 0; });
+    await page.screenshot({ path: path.join(root, 'docs', 'vscode-map.png') });
+  });
+
+  await t.test('redraw time for 100 and 1,000 passages', async () => {
+    for (const [count, limit] of [[100, 300], [1000, 2000]]) {
+      const big = dotOf(bigStory(count));
+      const times = [];
+      for (let i = 0; i < 3; i++) {
+        const mark = box.messages.length;
+        const started = Date.now();
+        await send({ type: 'map', dot: big, passages: count, neighbourhood: false, current: null });
+        const rendered = await box.next('rendered', mark);
+        assert.ok(rendered.ok);
+        times.push(Date.now() - started);
+      }
+      const nodes = await page.$$eval('g.node', (n) => n.length);
+      assert.strictEqual(nodes, count, 'every passage drawn');
+      console.log(`# map redraw, ${count} passages: median ${median(times)} ms (${times.join(', ')}), goal ${limit} ms`);
+    }
+  });
+
+  assert.deepStrictEqual(problems, []);
+});
+
