@@ -27,7 +27,7 @@ DEPS := scripts/install-deps.sh
 all: build
 
 deps:
-	@$(DEPS) build qt desktop
+	@$(DEPS) build qt desktop lsp
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -77,7 +77,7 @@ windows:
 	cmake --build build-windows -j $(JOBS)
 
 windows-test: windows
-	@$(DEPS) desktop
+	@$(DEPS) desktop lsp
 	cd build-windows && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
 
 # The Debian package (build/velnori_VERSION_amd64.deb), and what CI checks of

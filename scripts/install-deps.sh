@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a make target needs, skipping those present.
-# Usage: install-deps.sh GROUP...   (build, qt, desktop, fuzz, windows, package)
+# Usage: install-deps.sh GROUP...   (build, qt, desktop, lsp, fuzz, windows, package)
 set -euo pipefail
 
 packages_for() {
@@ -8,6 +8,9 @@ packages_for() {
     build) echo "cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libgraphviz-dev libxml2-utils" ;;
     qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
+    # The language server's client tests: Node and npm, and neovim. A nodejs
+    # from elsewhere may bring its own npm, which Debian's npm would clash with.
+    lsp) echo "nodejs neovim"; command -v npm >/dev/null || echo "npm" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).
