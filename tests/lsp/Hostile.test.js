@@ -46,7 +46,7 @@ const cases = [
     send: (s) => s.write(frame(Buffer.concat([
       Buffer.from(`{"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{"uri":"${uri}","languageId":"vln","version":1,"text":"[s]`),
       Buffer.from([0xed, 0xa0, 0x80, 0xff]), Buffer.from('>>[x]\\r\\n"}}}')]))),
-    reply: null,
+    reply: { id: null, codes: [-32700] },
   },
   { why: 'a header with no Content-Length', send: (s) => s.write('Content-Type: application/vscode-jsonrpc\r\n\r\n'), reply: null, maybeError: true },
   { why: 'a Content-Length that is no number', send: (s) => s.write('Content-Length: lots\r\n\r\n'), reply: null, maybeError: true },

@@ -41,8 +41,10 @@ function startProcess(args = ['lsp']) {
   return { child, state, exited };
 }
 
-// Peak resident memory of the server in bytes (Linux only; null elsewhere).
+// Peak resident memory of the server in bytes; null under Wine, whose
+// process carries Wine's own memory too.
 function peakMemory(pid) {
+  if (underWine) return null;
   try {
     const status = fs.readFileSync(`/proc/${pid}/status`, 'utf8');
     return Number(/VmHWM:\s+(\d+) kB/.exec(status)[1]) * 1024;
