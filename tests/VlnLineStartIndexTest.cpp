@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "story/StoryStrings.h"
+#include "story/mdlFunction.h"
 #include "tools/vln/reading/LineStartIndex.h"
+#include "tools/vln/reading/StoryLines.h"
+#include "tools/vln/reading/StoryProbe.h"
+#include "tools/vln/reading/StoryReach.h"
 
 namespace {
+
+int64_t JumpSearch(std::u16string_view text, std::u16string_view target) {
+  return StoryFind(1, text, u"\r\n" + std::u16string(target));
+}
 
 // The index stands in for the search a jump makes, so it must agree with that
 // search on every target: here every piece of each text up to 8 units long,
@@ -22,6 +31,9 @@ TEST(LineStartIndex, AgreesWithTheJumpSearch) {
       {u"x\r\ntail without break", "text after the last break"},
       {u"\r\n\r\n", "only breaks"},
       {u"go\r\ngood\r\ngo\r\n", "a target matching a longer line first"},
+      {u"x\r\nab\r\na\r\nabc\r\na\r\nb\r\n", "the earliest of many lines a target begins"},
+      {u"x\r\n[a]]y\r\n[a\r\n]b\r\n[[a]]\r\n[a]\r\n[]\r\n", "labels: odd brackets"},
+      {u"x\r\n[a\rb]c\r\n[a\r\n[a\nb]\r\n", "labels with lone CR and LF inside"},
   };
   for (const auto& [text, reason] : texts) {
     const LineStartIndex index(text);
@@ -30,12 +42,114 @@ TEST(LineStartIndex, AgreesWithTheJumpSearch) {
       for (size_t n = 1; n <= 8 && i + n <= text.size(); ++n) targets.push_back(text.substr(i, n));
     }
     for (const std::u16string& target : targets) {
-      const bool searched = StoryFind(1, text, u"\r\n" + target) > 0;
-      EXPECT_EQ(index.Begins(target), searched)
-          << reason << ": target of " << target.size() << " units at "
-          << text.find(target);
+      const int64_t searched = JumpSearch(text, target);
+      EXPECT_EQ(index.FirstBreak(target), searched)
+          << reason << ": target of " << target.size() << " units at " << text.find(target);
+      EXPECT_EQ(index.Begins(target), searched > 0) << reason;
     }
   }
+}
+
+TEST(LineStartIndex, LandingsByHand) {
+  // "go\r\ngood\r\ngo\r\nx\ny\r\ntail": CRs at 3, 9, 13, 18.
+  const std::u16string text = u"go\r\ngood\r\ngo\r\nx\ny\r\ntail";
+  const LineStartIndex index(text);
+  struct Row {
+    const char16_t* target;
+    int64_t firstBreak;
+    int64_t wholeLine;
+    const char* reason;
+  };
+  const std::vector<Row> rows = {
+      {u"go", 3, 9, "the longer line first begins with it; the line that is just it comes later"},
+      {u"good", 3, 3, "a whole line that also comes first"},
+      {u"goo", 3, 0, "only the beginning of a line"},
+      {u"", 3, 0, "the empty target finds the first line break"},
+      {u"x", 13, 0, "a lone LF keeps x and y on one line"},
+      {u"x\ny", 13, 13, "the line with its lone LF inside"},
+      {u"y", 0, 0, "after a lone LF is no line start"},
+      {u"tail", 18, 0, "text after the last break begins no whole line"},
+      {u"gone", 0, 0, "nothing begins with it"},
+      {u"[go]", 0, 0, "brackets are part of the name"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(index.FirstBreak(row.target), row.firstBreak) << row.reason;
+    EXPECT_EQ(index.FirstBreak(row.target), JumpSearch(text, row.target)) << row.reason;
+    EXPECT_EQ(index.FirstWholeLine(row.target), row.wholeLine) << row.reason;
+  }
+}
+
+// Random stories over a small alphabet of markup, so that labels share
+// beginnings, targets match longer lines, markers stand in every order and
+// jumps miss. Each line is cut into a few pieces drawn from these.
+std::u16string RandomStory(std::mt19937& random) {
+  static const std::vector<std::u16string> Starts = {u"", u"", u" ", u"[a]", u"[b]", u"[ab]",
+                                                     u"[a", u"a", u"ab", u"go", u"good", u"Apple"};
+  static const std::vector<std::u16string> Targets = {
+      u"[a]", u"[b]", u"[ab]", u"[a", u"a", u"go", u"", u"Apple", u" [a]", u"[zz]", u"[a],[b]",
+      u"[b],", u",[a]", u"good", u"[b] "};
+  static const std::vector<std::u16string> Commands = {u"AON", u"aoff", u"END", u"BONCOFF",
+                                                       u"x",   u"EON DON", u"end"};
+  const auto pick = [&](const std::vector<std::u16string>& from) {
+    return from[random() % from.size()];
+  };
+  std::u16string text;
+  const size_t lineCount = 1 + random() % 9;
+  for (size_t i = 0; i < lineCount; ++i) {
+    std::u16string line = pick(Starts);
+    if (random() % 3 == 0) line += u"text";
+    for (int part = static_cast<int>(random() % 3); part > 0; --part) {
+      switch (random() % 9) {
+        case 0: line += u">>" + pick(Targets); break;
+        case 1: line += u">>" + std::u16string(1, char16_t(u'A' + random() % 6)) + pick(Targets); break;
+        case 2: line += u"??" + pick(Targets) + u"," + pick(Targets); break;
+        case 3: line += u"::" + pick(Commands); break;
+        case 4: line += u"x>>y>>C" + pick(Targets); break;
+        case 5: line += u"\n"; break;
+        case 6: line += u"\r"; break;
+        case 7: line += u"  "; break;
+        default: line += pick(Targets);
+      }
+    }
+    text += line + u"\r\n";
+  }
+  return text;
+}
+
+// The indexed probe must step exactly as the interpreter stepping on the
+// whole story does: from every position (a choice lands mid-line), with the
+// flags all off and all on, and for every choice item it leaves.
+TEST(StoryProbe, IndexedStepsEqualTheEngineOnRandomStories) {
+  std::mt19937 random(20261207);
+  int jumpsCompared = 0;
+  for (int story = 0; story < 400; ++story) {
+    const std::u16string text = RandomStory(random);
+    StoryProbe indexed(text);
+    StoryProbe engine(text, false, StoryProbe::JumpSearch::Engine);
+    for (int32_t pos = 0; pos <= static_cast<int32_t>(text.size()) + 1; ++pos) {
+      for (const int16_t flags : {FlagOff, FlagOn}) {
+        const StoryProbe::Step a = indexed.StepFrom(pos, flags);
+        const StoryProbe::Step b = engine.StepFrom(pos, flags);
+        ASSERT_EQ(a.Next, b.Next) << "story " << story << " from " << pos << " flags " << flags;
+        ASSERT_EQ(a.ChoiceList, b.ChoiceList) << "story " << story << " from " << pos;
+        ASSERT_EQ(a.Flags, b.Flags) << "story " << story << " from " << pos;
+        // A plain step only ever moves on; a landing at or before the
+        // start is a jump's.
+        if (b.Next > 0 && b.Next <= pos) ++jumpsCompared;
+        for (int key = 0; key < ChoiceKeys; ++key) {
+          const std::u16string item = GetListItem(b.ChoiceList, key);
+          const ChoiceLanding x = indexed.LandingOf(item);
+          const ChoiceLanding y = engine.LandingOf(item);
+          ASSERT_EQ(x.Found, y.Found) << "story " << story << " item " << key;
+          ASSERT_EQ(x.Landing, y.Landing) << "story " << story << " item " << key;
+        }
+      }
+    }
+    const StoryLines lines(text);
+    ASSERT_EQ(ReachedLines(indexed, lines), ReachedLines(engine, lines)) << "story " << story;
+  }
+  // The stories must exercise what they are for: jumps back that land.
+  EXPECT_GT(jumpsCompared, 500);
 }
 
 }  // namespace

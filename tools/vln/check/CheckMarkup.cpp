@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
@@ -31,12 +30,9 @@ size_t CountCommas(std::u16string_view list) {
 
 class MarkupChecker {
  public:
-  MarkupChecker(std::u16string_view text, const StoryLines& lines, CheckFindings& findings)
-      : text_(text), lines_(lines), findings_(findings), starts_(text) {
-    for (size_t i = 1; i < lines.Lines().size(); ++i) {
-      wholeLines_.try_emplace(lines.Lines()[i].Text, lines.Lines()[i].Start);
-    }
-  }
+  MarkupChecker(std::u16string_view text, const StoryLines& lines, const LineStartIndex& starts,
+                CheckFindings& findings)
+      : text_(text), lines_(lines), findings_(findings), starts_(starts) {}
 
   void CheckLine(const StoryLines::Line& line);
 
@@ -65,10 +61,7 @@ class MarkupChecker {
   std::u16string_view text_;
   const StoryLines& lines_;
   CheckFindings& findings_;
-  LineStartIndex starts_;
-  // Each line's whole text, first occurrence, for targets that are meant to
-  // name a line exactly.
-  std::unordered_map<std::u16string_view, int64_t> wholeLines_;
+  const LineStartIndex& starts_;
 };
 
 // A target found is not always the line meant: the search takes the first
@@ -76,18 +69,17 @@ class MarkupChecker {
 void MarkupChecker::CheckLanding(std::u16string_view target, const std::string& what, int64_t pos,
                                  bool choice) {
   const bool bracketed = target.front() == u'[';
-  const auto exact = bracketed ? wholeLines_.end() : wholeLines_.find(target);
+  // A line that is just the target, for targets meant to name a line exactly.
+  const int64_t exact = bracketed ? 0 : starts_.FirstWholeLine(target);
   const bool cutLabel = choice && bracketed && target.back() != u']';
-  if (exact == wholeLines_.end() && !cutLabel) return;
-  std::u16string search(u"\r\n");
-  search += target;
-  const int64_t landing = StoryFind(1, text_, search) + 2;
+  if (exact == 0 && !cutLabel) return;
+  const int64_t landing = starts_.FirstBreak(target) + 2;
   const StoryLines::Line& first = lines_.Lines()[lines_.LineIndexAt(landing)];
   const std::string firstLine = std::to_string(lines_.FileLineAt(first.Start));
-  if (exact != wholeLines_.end() && exact->second != first.Start) {
+  if (exact != 0 && exact + 2 != first.Start) {
     Warning(pos, what + Quoted(target) + " first begins line " + firstLine + ", " +
                      Quoted(first.Text) + ", not line " +
-                     std::to_string(lines_.FileLineAt(exact->second)) + " that is just " +
+                     std::to_string(lines_.FileLineAt(exact + 2)) + " that is just " +
                      Quoted(target));
   }
   // A choice lands just after its target: the rest of a label cut short shows.
@@ -263,9 +255,10 @@ void MarkupChecker::CheckBranch(std::u16string_view target, bool flagOn, char le
 
 }  // namespace
 
-CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines) {
+CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines,
+                          const LineStartIndex& starts) {
   CheckFindings findings;
-  MarkupChecker checker(text, lines, findings);
+  MarkupChecker checker(text, lines, starts, findings);
   for (const StoryLines::Line& line : lines.Lines()) checker.CheckLine(line);
   return findings;
 }

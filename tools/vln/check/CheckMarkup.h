@@ -3,9 +3,11 @@
 #include <string_view>
 
 #include "tools/vln/check/CheckFinding.h"
+#include "tools/vln/reading/LineStartIndex.h"
 #include "tools/vln/reading/StoryLines.h"
 
 // Reads every line's markup the way the line interpreter does when the Down
 // arrow reaches the line, and reports jumps, choices and commands that would
-// not do what their author meant.
-CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines);
+// not do what their author meant. `starts` indexes `text` (or a copy of it).
+CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines,
+                          const LineStartIndex& starts);

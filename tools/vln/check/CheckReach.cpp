@@ -12,8 +12,8 @@ bool IsBlank(const StoryLines::Line& line) { return StoryTrim(line.Text).empty()
 
 }  // namespace
 
-CheckFindings CheckReach(const std::u16string& text, const StoryLines& lines) {
-  const std::vector<bool> reached = ReachedLines(text, lines);
+CheckFindings CheckReach(StoryProbe& probe, const StoryLines& lines) {
+  const std::vector<bool> reached = ReachedLines(probe, lines);
   CheckFindings findings;
   const auto& all = lines.Lines();
   // Blank lines say nothing either way; they neither start nor end a run.

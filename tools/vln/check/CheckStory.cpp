@@ -7,8 +7,11 @@
 #include "tools/vln/check/CheckReach.h"
 
 CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
-  CheckFindings all = CheckMarkup(text, lines);
-  for (CheckFindings more : {CheckLabels(lines), CheckReach(text, lines)}) {
+  // One probe, and with it one index of the lines targets land on, for all
+  // the checks.
+  StoryProbe probe(text);
+  CheckFindings all = CheckMarkup(text, lines, probe.Starts());
+  for (CheckFindings more : {CheckLabels(lines), CheckReach(probe, lines)}) {
     all.insert(all.end(), std::make_move_iterator(more.begin()),
                std::make_move_iterator(more.end()));
   }

@@ -6,7 +6,6 @@
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/reading/LineMarkup.h"
-#include "tools/vln/reading/LineStartIndex.h"
 #include "tools/vln/reading/StoryProbe.h"
 #include "tools/vln/reading/StoryReach.h"
 
@@ -42,7 +41,7 @@ struct LineStep {
 class MapBuilder {
  public:
   MapBuilder(const std::u16string& text, const StoryLines& lines)
-      : text_(text), lines_(lines), probe_(text, true), starts_(text) {}
+      : text_(text), lines_(lines), probe_(text) {}
 
   StoryMap Build();
 
@@ -54,7 +53,6 @@ class MapBuilder {
   const std::u16string& text_;
   const StoryLines& lines_;
   StoryProbe probe_;
-  LineStartIndex starts_;
   StoryMap map_;
   std::unordered_map<std::u16string, size_t> missing_;
 };
@@ -100,7 +98,7 @@ LineStep MapBuilder::StepLine(const StoryLines::Line& line) {
   }
   if (markup.JumpTaken()) {
     out.RunsOn = false;
-    out.ReadAsConditional = ReadAsConditionalByMistake(markup, starts_);
+    out.ReadAsConditional = ReadAsConditionalByMistake(markup, probe_.Starts());
     AddJumpMoves(markup, off, out);
     if (markup.Flag >= 0) AddJumpMoves(markup, on, out);
     return out;

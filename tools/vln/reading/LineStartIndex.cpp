@@ -1,32 +1,139 @@
 #include "tools/vln/reading/LineStartIndex.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <limits>
+#include <string>
 
 #include "story/StoryStrings.h"
 
 namespace {
+
 constexpr std::u16string_view LineBreak = u"\r\n";
+constexpr int64_t Nowhere = std::numeric_limits<int64_t>::max();
+
+// "[name]" at the front of `text`, empty when it does not begin with one.
+std::u16string_view LabelAtFront(std::u16string_view text) {
+  if (text.empty() || text.front() != u'[') return {};
+  const size_t close = text.find(u']');
+  return close == std::u16string_view::npos ? std::u16string_view() : text.substr(0, close + 1);
 }
 
-LineStartIndex::LineStartIndex(std::u16string_view text) : text_(text) {
+}  // namespace
+
+struct LineStartIndex::Sorted {
+  struct Piece {
+    std::u16string_view Text;  // from just after a CR LF up to the next one, or to the end
+    int64_t Break = 0;         // position of that CR LF's CR
+    bool Ended = false;        // a CR LF follows the piece
+  };
+
+  explicit Sorted(std::u16string_view text);
+  size_t FirstNotBefore(std::u16string_view target) const;
+  int64_t EarliestBreak(size_t from, size_t to) const;
+
+  // Sorted by text, then by position: the pieces that begin with one target
+  // stand together, the earliest of equal ones first.
+  std::vector<Piece> Pieces;
+  // A segment tree over Pieces of their smallest Break, so that the earliest
+  // of the pieces a target begins is found without walking them all (a
+  // one-letter target can begin thousands).
+  std::vector<int64_t> Earliest;
+};
+
+LineStartIndex::Sorted::Sorted(std::u16string_view text) {
   for (int64_t end = StoryFind(1, text, LineBreak); end > 0;) {
     const int64_t start = end + 2;
-    end = StoryFind(start, text, LineBreak);
-    afterBreaks_.push_back(end > 0 ? StoryMid(text, start, end - start) : StoryMid(text, start));
+    const int64_t next = StoryFind(start, text, LineBreak);
+    Pieces.push_back({next > 0 ? StoryMid(text, start, next - start) : StoryMid(text, start), end,
+                      next > 0});
+    end = next;
   }
-  std::sort(afterBreaks_.begin(), afterBreaks_.end());
+  std::sort(Pieces.begin(), Pieces.end(), [](const Piece& a, const Piece& b) {
+    const int order = a.Text.compare(b.Text);
+    return order != 0 ? order < 0 : a.Break < b.Break;
+  });
+  const size_t n = Pieces.size();
+  Earliest.assign(2 * n, Nowhere);
+  for (size_t i = 0; i < n; ++i) Earliest[n + i] = Pieces[i].Break;
+  for (size_t i = n; i-- > 1;) Earliest[i] = std::min(Earliest[2 * i], Earliest[2 * i + 1]);
+}
+
+size_t LineStartIndex::Sorted::FirstNotBefore(std::u16string_view target) const {
+  return static_cast<size_t>(
+      std::partition_point(Pieces.begin(), Pieces.end(),
+                           [&](const Piece& piece) { return piece.Text < target; }) -
+      Pieces.begin());
+}
+
+int64_t LineStartIndex::Sorted::EarliestBreak(size_t from, size_t to) const {
+  int64_t best = Nowhere;
+  const size_t n = Pieces.size();
+  for (size_t lo = from + n, hi = to + n; lo < hi; lo /= 2, hi /= 2) {
+    if (lo & 1) best = std::min(best, Earliest[lo++]);
+    if (hi & 1) best = std::min(best, Earliest[--hi]);
+  }
+  return best;
+}
+
+LineStartIndex::LineStartIndex(std::u16string_view text)
+    : text_(text), sortOnce_(std::make_unique<std::once_flag>()) {
+  firstBreak_ = StoryFind(1, text, LineBreak);
+  for (int64_t end = firstBreak_; end > 0;) {
+    const int64_t start = end + 2;
+    const int64_t next = StoryFind(start, text, LineBreak);
+    const std::u16string_view line = next > 0 ? StoryMid(text, start, next - start) : StoryMid(text, start);
+    if (!line.empty()) firstUnits_.set(line.front());
+    if (const std::u16string_view label = LabelAtFront(line); !label.empty()) {
+      labels_.try_emplace(label, end);
+    }
+    end = next;
+  }
+}
+
+LineStartIndex::~LineStartIndex() = default;
+LineStartIndex::LineStartIndex(LineStartIndex&&) noexcept = default;
+LineStartIndex& LineStartIndex::operator=(LineStartIndex&&) noexcept = default;
+
+const LineStartIndex::Sorted& LineStartIndex::SortedPieces() const {
+  std::call_once(*sortOnce_, [this] { sorted_ = std::make_unique<Sorted>(text_); });
+  return *sorted_;
 }
 
 // A target without CR cannot run over the CR LF that ends the piece it starts
 // in, so it occurs after a line break exactly when one of the pieces begins
-// with it; the smallest piece not less than the target is the one to look at.
-// A target holding a CR (no loaded story has one) is searched for plainly.
-bool LineStartIndex::Begins(std::u16string_view target) const {
+// with it; those pieces are the ones from the first not less than the target
+// on. A target holding a CR (no loaded story has one) is searched for plainly.
+int64_t LineStartIndex::FirstBreak(std::u16string_view target) const {
   if (target.find(u'\r') != std::u16string_view::npos) {
     std::u16string search(LineBreak);
     search += target;
-    return StoryFind(1, text_, search) > 0;
+    return StoryFind(1, text_, search);
   }
-  const auto candidate = std::lower_bound(afterBreaks_.begin(), afterBreaks_.end(), target);
-  return candidate != afterBreaks_.end() && candidate->starts_with(target);
+  if (target.empty()) return firstBreak_;
+  if (LabelAtFront(target).size() == target.size()) {
+    const auto found = labels_.find(target);
+    return found == labels_.end() ? 0 : found->second;
+  }
+  if (!firstUnits_.test(target.front())) return 0;
+  const Sorted& sorted = SortedPieces();
+  const size_t from = sorted.FirstNotBefore(target);
+  const auto to = static_cast<size_t>(
+      std::partition_point(sorted.Pieces.begin() + static_cast<std::ptrdiff_t>(from),
+                           sorted.Pieces.end(),
+                           [&](const Sorted::Piece& piece) { return piece.Text.starts_with(target); }) -
+      sorted.Pieces.begin());
+  const int64_t found = sorted.EarliestBreak(from, to);
+  return found == Nowhere ? 0 : found;
+}
+
+int64_t LineStartIndex::FirstWholeLine(std::u16string_view target) const {
+  // Equal pieces stand earliest first; only the text's last piece can lack
+  // its CR LF.
+  const Sorted& sorted = SortedPieces();
+  for (size_t i = sorted.FirstNotBefore(target);
+       i < sorted.Pieces.size() && sorted.Pieces[i].Text == target; ++i) {
+    if (sorted.Pieces[i].Ended) return sorted.Pieces[i].Break;
+  }
+  return 0;
 }

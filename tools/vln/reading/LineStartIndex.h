@@ -1,20 +1,54 @@
 #pragma once
 
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
-// Answers "does CR LF followed by `target` occur in the story?", the search a
-// jump and a choice make, for many targets without scanning the story once
-// per target (a story with thousands of jumps would take seconds).
+// Answers the search a jump and a choice make, find(1, text, CR LF + target),
+// for many targets without scanning the story once per target: a story with
+// thousands of jumps would take seconds. Built once per text in one pass; a
+// bracketed label costs one hash look-up, any other target a few binary
+// searches.
 class LineStartIndex {
  public:
   // `text` must outlive the index.
   explicit LineStartIndex(std::u16string_view text);
+  ~LineStartIndex();
+  LineStartIndex(LineStartIndex&&) noexcept;
+  LineStartIndex& operator=(LineStartIndex&&) noexcept;
 
-  bool Begins(std::u16string_view target) const;
+  // Whether CR LF followed by `target` occurs in the text.
+  bool Begins(std::u16string_view target) const { return FirstBreak(target) > 0; }
+
+  // The search itself: the 1-based position of the CR in front of the first
+  // line that begins with `target`, 0 when no line does. A target that is
+  // only the beginning of a longer line finds that line, and the empty target
+  // finds the text's first line break.
+  int64_t FirstBreak(std::u16string_view target) const;
+
+  // The CR in front of the first line (ended by CR LF) that is exactly
+  // `target`, 0 when none is.
+  int64_t FirstWholeLine(std::u16string_view target) const;
 
  private:
+  struct Sorted;
+  const Sorted& SortedPieces() const;
+
   std::u16string_view text_;
-  // The text after each CR LF up to the next one (or to the end), sorted.
-  std::vector<std::u16string_view> afterBreaks_;
+  int64_t firstBreak_ = 0;
+  // The "[name]" each line begins with, and the CR in front of the first
+  // line that does: a bracketed target with no other "]" begins exactly the
+  // lines whose label it is, so the usual target needs no search at all.
+  std::unordered_map<std::u16string_view, int64_t> labels_;
+  // The units lines begin with: a target beginning with any other unit
+  // begins no line (a plain jump read as a conditional one asks for "A[x]").
+  std::bitset<65536> firstUnits_;
+  // Every line, sorted, for any other target; sorted on first use, as most
+  // stories never need it.
+  mutable std::unique_ptr<std::once_flag> sortOnce_;
+  mutable std::unique_ptr<Sorted> sorted_;
 };

@@ -2,12 +2,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "platform/Caption.h"
 #include "story/StoryState.h"
+#include "tools/vln/reading/LineStartIndex.h"
+
+struct LineMarkup;
 
 // Where a digit key that picks a label goes on, placed as the key handler
 // places it: just after the label, on the label's own line. `Found` is the
@@ -29,10 +33,19 @@ class StoryProbe {
     std::array<int16_t, FlagCount> Flags{};  // the flags after the step
   };
 
+  // How a step that takes a jump finds its target. The interpreter searches
+  // the whole story for it, which makes a walk over every line grow with the
+  // square of the story; Indexed runs the interpreter on the jump's line
+  // alone and answers the search from a LineStartIndex, with the same result.
+  enum class JumpSearch { Indexed, Engine };
+
   // With `remember`, each step is kept so that asking again costs nothing:
-  // a jump searches the whole story, and the map and the walk over what is
-  // reachable ask for the same steps.
-  explicit StoryProbe(std::u16string text, bool remember = false);
+  // the map and the walk over what is reachable ask for the same steps.
+  explicit StoryProbe(std::u16string text, bool remember = false,
+                      JumpSearch search = JumpSearch::Indexed);
+  // The index holds views of the probe's own text.
+  StoryProbe(const StoryProbe&) = delete;
+  StoryProbe& operator=(const StoryProbe&) = delete;
 
   // One Down arrow at `pos` with all five flags at `flags` and no choice
   // pending.
@@ -42,9 +55,13 @@ class StoryProbe {
   ChoiceLanding LandingOf(std::u16string_view label);
 
   const std::u16string& Text() const { return story_.StoryText; }
+  // The lines that targets land on, over Text().
+  const LineStartIndex& Starts() const { return *starts_; }
 
  private:
   Step Run(int32_t pos, int16_t flags);
+  Step RunIndexedJump(std::u16string_view line, const LineMarkup& markup, int16_t flags);
+  int64_t Search(std::u16string_view target) const;
 
   class NoCaption : public Caption {
    public:
@@ -54,6 +71,8 @@ class StoryProbe {
   StoryState story_;
   NoCaption caption_;
   bool remember_;
+  JumpSearch search_;
+  std::unique_ptr<LineStartIndex> starts_;
   std::unordered_map<int64_t, Step> steps_;
   std::unordered_map<std::u16string, ChoiceLanding> landings_;
 };

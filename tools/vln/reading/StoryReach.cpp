@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <unordered_set>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
@@ -15,7 +14,10 @@ namespace {
 class ReachWalk {
  public:
   ReachWalk(StoryProbe& probe, const StoryLines& lines)
-      : lines_(lines), probe_(probe), reached_(lines.Lines().size(), false) {}
+      : lines_(lines),
+        probe_(probe),
+        reached_(lines.Lines().size(), false),
+        seen_(probe.Text().size() + 2, false) {}
 
   std::vector<bool> Run() {
     Visit(1);
@@ -31,7 +33,11 @@ class ReachWalk {
   void Visit(int32_t pos) {
     if (pos <= 0) return;
     MarkShown(pos);
-    if (seen_.insert(pos).second) pending_.push_back(pos);
+    // Every position past the end steps to 0 alike.
+    const size_t slot = std::min<size_t>(static_cast<size_t>(pos), seen_.size() - 1);
+    if (seen_[slot]) return;
+    seen_[slot] = true;
+    pending_.push_back(pos);
   }
 
   void Step(int32_t pos) {
@@ -85,7 +91,7 @@ class ReachWalk {
   const StoryLines& lines_;
   StoryProbe& probe_;
   std::vector<bool> reached_;
-  std::unordered_set<int32_t> seen_;
+  std::vector<bool> seen_;  // by read position
   std::vector<int32_t> pending_;
 };
 
