@@ -42,7 +42,7 @@ class ServerProcess {
       dup2(null, 2);
       // Another build's server may be timed in its place.
       const char* program = getenv("VLN_LSP_SERVER");
-      execl(program ? program : VLN_PATH, "vln", "lsp", static_cast<char*>(nullptr));
+      execl(program ? program : VLN_PROGRAM, "vln", "lsp", static_cast<char*>(nullptr));
       _exit(127);
     }
     close(in[0]);
