@@ -41,12 +41,22 @@ namespace {
 // Passages of five lines: range(0) lines, a fifth of them labels.
 std::u16string StoryOf(int64_t lines) { return GeneratedStory(static_cast<size_t>(lines) / 5, 5); }
 
-std::string FolderPath() {
-  static const std::string folder = [] {
+// A folder of its own for the story files and maps, removed at exit.
+struct ScratchFolder {
+  std::string path;
+  ScratchFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vln-check-bench-XXXXXX").string();
-    return std::string(mkdtemp(pattern.data()) != nullptr ? pattern : "/tmp");
-  }();
-  return folder;
+    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+};
+
+std::string FolderPath() {
+  static const ScratchFolder folder;
+  return folder.path;
 }
 
 // The story as a UTF-8 file, written once per size.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -7,6 +8,8 @@
 #include "tests/VlnFakeFiles.h"
 #include "tools/vln/check/CheckCommand.h"
 #include "tools/vln/check/CheckStory.h"
+#include "tools/vln/check/CheckText.h"
+#include "story/mdlFunction.h"
 #include "tools/vln/reading/StoryLines.h"
 
 namespace {
@@ -249,6 +252,129 @@ TEST(StoryLines, EditorLineNumbers) {
       {1, 1}, {4, 1}, {5, 1}, {6, 2}, {9, 2}, {10, 3}, {15, 3}, {17, 4}, {19, 5}, {22, 5}};
   for (const auto& [pos, line] : rows) {
     EXPECT_EQ(lines.FileLineAt(pos), line) << "position " << pos;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// What an editor underlines: the code of each finding and the text its range
+// covers, and where its related places point.
+struct RangeRow {
+  const char* reason;
+  std::vector<std::u16string> story;
+  const char* code;
+  std::u16string covered;                // the text of [Pos, Pos + Length)
+  std::vector<std::u16string> related;   // the text each related place covers
+};
+
+TEST(VlnCheck, EachKindCoversWhatIsWrongWithItsCode) {
+  const std::u16string longLine(32767, u'x');
+  const std::vector<RangeRow> rows = {
+      {"too long: the whole line", {longLine}, "line-too-long", longLine, {}},
+      {"lone LF: the LF", {u"a\nb"}, "lone-line-feed", u"\n", {}},
+      {"undecodable: the replacement character", {u"ab\uFFFDc::END"}, "undecodable-bytes", u"\uFFFD", {}},
+      {"unclosed label: its bracket", {u"  [broken", u"x"}, "unclosed-label", u"[", {}},
+      {"empty choice list: the marker", {u"Pick??", u"Next::END"}, "empty-choice-list", u"??", {}},
+      {"\"::\" inside a choice list", {u"Pick??[a]::END", u"[a]A::END"}, "command-in-choice-list", u"::", {}},
+      {"\">>\" inside a choice list", {u"Pick??[a],[c]>>x", u"[a]A::END", u"[c]>>xC::END"},
+       "jump-in-choice-list", u">>", {}},
+      {"no key answers: marker and list", {u"Pick??,,", u"After"}, "choice-unanswerable", u"??,,", {}},
+      {"empty item: an empty range where it stands", {u"Pick??[a],,[a]", u"[a]A::END"},
+       "choice-item-empty", u"", {}},
+      {"missing choice target: the item", {u"Pick??[a],[zz]", u"[a]A::END"},
+       "choice-target-missing", u"[zz]", {}},
+      {"space in front of an item: the item with its space", {u"Pick??[a], [a]", u"[a]A::END"},
+       "choice-target-leading-space", u" [a]", {}},
+      {"the first line as a choice target", {u"[s]Pick??[s]", u"x::END"},
+       "choice-target-first-line", u"[s]", {}},
+      {"a sixth item and after", {u"P??[a],[a],[a],[a],[a],[f],[g]", u"[a]A::END", u"[f]F::END"},
+       "choice-item-beyond-five", u"[f],[g]", {}},
+      {"a choice target cut inside a label", {u"Pick??[a", u"[ab]Shown::END"},
+       "choice-target-cut-label", u"[a", {u"[ab]"}},
+      {"a jump after \"::\": the jump", {u"Hi::AON>>[x]", u"[x]X::END"}, "jump-in-command", u">>[x]", {}},
+      {"a command with no keyword: the command", {u"Hi::HELLO", u"Bye::END"},
+       "command-without-keyword", u"HELLO", {}},
+      {"an empty command: its marker", {u"Hi::", u"Bye::END"}, "command-without-keyword", u"::", {}},
+      {"a jump after END: the jump", {u"Go>>[x]::END", u"[x]X::END"}, "jump-after-end", u">>[x]", {}},
+      {"a jump with no target: the marker", {u"Start", u"Loop>>"}, "jump-without-target", u">>", {}},
+      {"a missing jump target: its name", {u"Hi>>[road]", u"[rood]x::END"}, "jump-target-missing", u"[road]", {}},
+      {"the first line as a jump target", {u"[start]Hi", u"Again>>[start]"},
+       "jump-target-first-line", u"[start]", {}},
+      {"a conditional name with a space in front", {u"Go>>A[y], [n]", u"[y]Y::END", u"[n]N::END"},
+       "jump-target-leading-space", u" [n]", {}},
+      {"a plain jump read as conditional: the target", {u"Go>>Apple", u"Apple pie::END"},
+       "plain-jump-read-as-conditional", u"Apple", {}},
+      {"a conditional marker after the first \">>\"", {u"a>>b>>C[y],[n]", u"[y]::END", u"[n]::END"},
+       "conditional-marker-not-first", u">>C", {u">>"}},
+      {"one name: the names", {u"Start", u"Go>>A[p]", u"[p]P::END"}, "conditional-jump-one-name", u"[p]", {}},
+      {"no flag-on name: an empty range where it would be", {u"Go>>A,[x]", u"[x]X::END"},
+       "conditional-jump-empty-name", u"", {}},
+      {"names after the second", {u"Go>>A[y],[n],[m],[k]", u"[y]Y::END", u"[n]N::END"},
+       "conditional-jump-extra-names", u"[m],[k]", {}},
+      {"a target matching a longer line first", {u"Go>>go", u"good morning::END", u"go", u"Went::END"},
+       "target-begins-longer-line", u"go", {u"good morning::END", u"go"}},
+      {"a label defined again: the label, the first one related", {u"Go>>[a]", u"[a]One::END", u"[a]Two::END"},
+       "label-defined-again", u"[a]", {u"[a]"}},
+      {"an indented label: the label", {u"Go>>[b]", u"  [a]A::END", u"[b]::END"}, "label-indented", u"[a]", {}},
+      {"unreached lines: from the first to the end of the last",
+       {u"Go>>[b]", u"Skipped", u"", u"Also", u"[b]B::END"}, "unreached-lines", u"Skipped\r\n\r\nAlso", {}},
+      {"an empty story", {}, "empty-story", u"", {}},
+  };
+  for (const RangeRow& row : rows) {
+    const std::u16string text = TextOf(row.story);
+    const StoryLines lines(text);
+    const CheckFindings found = CheckStory(text, lines);
+    const auto finding = std::find_if(found.begin(), found.end(),
+                                      [&](const CheckFinding& f) { return f.Code == row.code; });
+    std::string codes;
+    for (const CheckFinding& f : found) codes += f.Code + " ";
+    ASSERT_NE(finding, found.end()) << row.reason << ": wanted " << row.code << " among " << codes;
+    const auto cover = [&](int64_t pos, int64_t length) {
+      return pos >= 1 && pos - 1 + length <= static_cast<int64_t>(text.size())
+                 ? text.substr(static_cast<size_t>(pos - 1), static_cast<size_t>(length))
+                 : u"(out of the text)";
+    };
+    EXPECT_TRUE(cover(finding->Pos, finding->Length) == row.covered) << row.reason;
+    ASSERT_EQ(finding->Related.size(), row.related.size()) << row.reason;
+    for (size_t i = 0; i < row.related.size(); ++i) {
+      EXPECT_TRUE(cover(finding->Related[i].Pos, finding->Related[i].Length) == row.related[i])
+          << row.reason << ": related place " << i;
+      EXPECT_FALSE(finding->Related[i].Message.empty()) << row.reason;
+    }
+  }
+}
+
+// Every finding of every kind has a code, a range inside the text, and no
+// two kinds of message share a code.
+TEST(VlnCheck, CodesAreKebabCaseAndRangesStayInTheText) {
+  const std::vector<std::vector<std::u16string>> stories = {
+      {u"[start]A story with mistakes.", u"Which door??[red], [blue],,[green],[red],[gold]",
+       u"[red]The red door.>>[hall]", u"[green]The green door.>>Bedroom",
+       u"[hall]A hall.>>C[cellar]", u"[cellar]A cellar.::LIGHT", u"Stairs go down.::END>>[start]",
+       u"[red]Another red door.", u"Nobody reads this.", u"Stuck here??,"},
+      {u"a\nb>>x\n", u" [i]\uFFFD", u"[u", u"??", u"x>>y>>D[a],[b],[c]"},
+  };
+  for (const auto& story : stories) {
+    const std::u16string text = TextOf(story);
+    const StoryLines lines(text);
+    for (const CheckFinding& f : CheckStory(text, lines)) {
+      EXPECT_FALSE(f.Code.empty()) << f.Message;
+      EXPECT_TRUE(std::all_of(f.Code.begin(), f.Code.end(),
+                              [](char c) { return (c >= 'a' && c <= 'z') || c == '-'; }))
+          << f.Code;
+      EXPECT_GE(f.Pos, 1) << f.Code;
+      EXPECT_LE(f.Pos - 1 + f.Length, static_cast<int64_t>(text.size())) << f.Code;
+    }
+  }
+}
+
+TEST(VlnCheck, ListItemViewPicksAsGetListItem) {
+  for (const std::u16string list : {u"", u"A", u"A,B,C", u"A, B", u"A,,B", u"A,", u",", u",,,,,,x"}) {
+    for (int i = 0; i < 8; ++i) {
+      EXPECT_TRUE(ListItemView(list, i) == GetListItem(list, i)) << i;
+    }
   }
 }
 

@@ -18,10 +18,6 @@ Outcome CheckOneStory(const std::string& path, std::ostream& out, std::ostream& 
     err << "vln check: " << path << ": cannot be read\n";
     return Outcome::Unreadable;
   }
-  if (text.empty()) {
-    out << path << ":1: error: the story is empty: the reader shows \"ファイルが開けません\"\n";
-    return Outcome::HasErrors;
-  }
   const StoryLines lines(text);
   bool errors = false;
   for (const CheckFinding& finding : CheckStory(text, lines)) {

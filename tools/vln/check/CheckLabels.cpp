@@ -1,14 +1,12 @@
 #include "tools/vln/check/CheckLabels.h"
 
 #include <string>
-#include <unordered_map>
 
 #include "story/StoryStrings.h"
 #include "tools/vln/check/CheckText.h"
 
-CheckFindings CheckLabels(const StoryLines& lines) {
+CheckFindings CheckLabels(const StoryLines& lines, const LineStartIndex& starts) {
   CheckFindings findings;
-  std::unordered_map<std::u16string, int64_t> firstDefinition;
   // The first line has no line break in front of it: no search ever finds its
   // label, so a second definition further down is the one that counts.
   for (size_t i = 1; i < lines.Lines().size(); ++i) {
@@ -19,18 +17,24 @@ CheckFindings CheckLabels(const StoryLines& lines) {
     if (close == 0) continue;
     const std::u16string_view label = StoryLeft(trimmed, close);
     if (line.Text.front() != u'[') {
-      findings.push_back({line.Start, CheckFinding::Severity::Warning,
+      findings.push_back({PositionIn(line.Text, label, 1) + line.Start - 1,
+                          CheckFinding::Severity::Warning,
                           "label " + Quoted(label) +
                               " is indented: jumps and choices find a label only at the very "
-                              "start of a line"});
+                              "start of a line",
+                          static_cast<int64_t>(label.size()), "label-indented", {}});
       continue;
     }
-    const auto [first, added] = firstDefinition.try_emplace(std::u16string(label), line.Start);
-    if (!added) {
+    // The index knows the first line each label begins.
+    const int64_t first = starts.FirstBreak(label) + 2;
+    if (first != line.Start) {
       findings.push_back({line.Start, CheckFinding::Severity::Warning,
                           "label " + Quoted(label) + " is defined again (first on line " +
-                              std::to_string(lines.FileLineAt(first->second)) +
-                              "): jumps and choices only ever reach the first"});
+                              std::to_string(lines.FileLineAt(first)) +
+                              "): jumps and choices only ever reach the first",
+                          static_cast<int64_t>(label.size()), "label-defined-again",
+                          {{first, static_cast<int64_t>(label.size()),
+                            "the first definition, which jumps and choices reach"}}});
     }
   }
   return findings;

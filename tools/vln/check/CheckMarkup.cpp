@@ -11,6 +11,8 @@
 
 namespace {
 
+using Severity = CheckFinding::Severity;
+
 // Other readers keep positions within a line in 16 bits.
 constexpr size_t LongestPortableLine = 32766;
 // Keys 1 to 5 answer a choice; nothing reaches a sixth item.
@@ -28,46 +30,64 @@ size_t CountCommas(std::u16string_view list) {
   return static_cast<size_t>(std::count(list.begin(), list.end(), u','));
 }
 
+// The text from the start of `from` to the end of `to`, two views into one
+// line.
+std::u16string_view Spanning(std::u16string_view from, std::u16string_view to) {
+  return {from.data(), static_cast<size_t>(to.data() + to.size() - from.data())};
+}
+
+// Why a target that begins no line begins none, for the message, and the code
+// that tells the kinds apart.
+struct Miss {
+  const char* Hint;
+  const char* Kind;  // appended to "jump-target-" or "choice-target-"
+};
+
 class MarkupChecker {
  public:
   MarkupChecker(std::u16string_view text, const StoryLines& lines, const LineStartIndex& starts,
-                CheckFindings& findings)
-      : text_(text), lines_(lines), findings_(findings), starts_(starts) {}
+                CheckFindings& findings, std::vector<int64_t>& anchors)
+      : text_(text), lines_(lines), findings_(findings), anchors_(anchors), starts_(starts) {}
 
   void CheckLine(const StoryLines::Line& line);
 
  private:
-  void CheckChoice(std::u16string_view list, int64_t pos);
-  void CheckJump(const LineMarkup& markup, int64_t lineStart);
-  void CheckConditionalJump(const LineMarkup& markup, int64_t pos);
+  void CheckChoice(std::u16string_view marker, std::u16string_view list);
+  void CheckJump(const LineMarkup& markup);
+  void CheckConditionalJump(const LineMarkup& markup);
   void CheckBranch(std::u16string_view target, bool flagOn, char letter,
-                   std::u16string_view names, int64_t pos);
+                   std::u16string_view names);
 
   // The search a jump or a choice makes: a line break followed by the target.
   bool BeginsALine(std::u16string_view target) const { return starts_.Begins(target); }
-  std::string MissHint(std::u16string_view target) const;
-  void CheckLanding(std::u16string_view target, const std::string& what, int64_t pos,
-                    bool choice);
-  int64_t Where(std::u16string_view part, int64_t fallback) const {
-    return PositionIn(text_, part, fallback);
+  Miss MissOf(std::u16string_view target) const;
+  void CheckLanding(std::u16string_view target, const std::string& what, bool choice);
+  // The place of `part`, a view into the story text, as a finding's range.
+  int64_t Where(std::u16string_view part) const { return PositionIn(text_, part, 1); }
+  void Add(Severity level, std::string code, std::u16string_view part, std::string message,
+           std::vector<CheckFinding::Place> related = {}) {
+    findings_.push_back({Where(part), level, std::move(message),
+                         static_cast<int64_t>(part.size()), std::move(code), std::move(related)});
+    anchors_.push_back(anchor_ > 0 ? anchor_ : findings_.back().Pos);
   }
-  void Error(int64_t pos, std::string message) {
-    findings_.push_back({pos, CheckFinding::Severity::Error, std::move(message)});
-  }
-  void Warning(int64_t pos, std::string message) {
-    findings_.push_back({pos, CheckFinding::Severity::Warning, std::move(message)});
+  CheckFinding::Place LinePlace(int64_t start, std::string message) const {
+    const StoryLines::Line& line = lines_.Lines()[lines_.LineIndexAt(start)];
+    return {line.Start, static_cast<int64_t>(line.Text.size()), std::move(message)};
   }
 
   std::u16string_view text_;
   const StoryLines& lines_;
   CheckFindings& findings_;
+  std::vector<int64_t>& anchors_;
+  // Where the findings being added are ordered (see CheckMarkup); 0: at
+  // their own place.
+  int64_t anchor_ = 0;
   const LineStartIndex& starts_;
 };
 
 // A target found is not always the line meant: the search takes the first
 // line that begins with it.
-void MarkupChecker::CheckLanding(std::u16string_view target, const std::string& what, int64_t pos,
-                                 bool choice) {
+void MarkupChecker::CheckLanding(std::u16string_view target, const std::string& what, bool choice) {
   const bool bracketed = target.front() == u'[';
   // A line that is just the target, for targets meant to name a line exactly.
   const int64_t exact = bracketed ? 0 : starts_.FirstWholeLine(target);
@@ -77,91 +97,112 @@ void MarkupChecker::CheckLanding(std::u16string_view target, const std::string& 
   const StoryLines::Line& first = lines_.Lines()[lines_.LineIndexAt(landing)];
   const std::string firstLine = std::to_string(lines_.FileLineAt(first.Start));
   if (exact != 0 && exact + 2 != first.Start) {
-    Warning(pos, what + Quoted(target) + " first begins line " + firstLine + ", " +
-                     Quoted(first.Text) + ", not line " +
-                     std::to_string(lines_.FileLineAt(exact + 2)) + " that is just " +
-                     Quoted(target));
+    const std::string meantLine = std::to_string(lines_.FileLineAt(exact + 2));
+    Add(Severity::Warning, "target-begins-longer-line", target,
+        what + Quoted(target) + " first begins line " + firstLine + ", " + Quoted(first.Text) +
+            ", not line " + meantLine + " that is just " + Quoted(target),
+        {LinePlace(first.Start, "the reader lands here"),
+         LinePlace(exact + 2, "the line that is just " + Quoted(target))});
   }
   // A choice lands just after its target: the rest of a label cut short shows.
   if (cutLabel) {
     const int64_t close = StoryFind(1, first.Text, u"]");
     if (close > static_cast<int64_t>(target.size())) {
-      Warning(pos, what + Quoted(target) + " is only the start of the label " +
-                       Quoted(StoryLeft(first.Text, close)) + " on line " + firstLine +
-                       ": the rest of the label shows");
+      const std::u16string_view label = StoryLeft(first.Text, close);
+      Add(Severity::Warning, "choice-target-cut-label", target,
+          what + Quoted(target) + " is only the start of the label " + Quoted(label) +
+              " on line " + firstLine + ": the rest of the label shows",
+          {{first.Start, close, "the label " + Quoted(label)}});
     }
   }
 }
 
-std::string MarkupChecker::MissHint(std::u16string_view target) const {
+Miss MarkupChecker::MissOf(std::u16string_view target) const {
   if (!target.empty() && (target.front() == u' ' || target.front() == u'\u3000')) {
-    return " (the space in front belongs to the name)";
+    return {" (the space in front belongs to the name)", "leading-space"};
   }
-  if (text_.starts_with(target)) return " (the first line can never be a target)";
-  return "";
+  if (text_.starts_with(target)) return {" (the first line can never be a target)", "first-line"};
+  return {"", "missing"};
 }
 
 // Every mistake on one line, in the order the line interpreter meets them.
 void MarkupChecker::CheckLine(const StoryLines::Line& line) {
   const std::u16string_view raw = line.Text;
+  anchor_ = line.Start;
   if (raw.size() > LongestPortableLine) {
-    Warning(line.Start, "line is " + std::to_string(raw.size()) +
-                            " characters long: readers that allow 32,766 may fail on it");
+    Add(Severity::Warning, "line-too-long", raw,
+        "line is " + std::to_string(raw.size()) +
+            " characters long: readers that allow 32,766 may fail on it");
   }
   if (const size_t feed = raw.find(u'\n'); feed != std::u16string_view::npos) {
-    Warning(line.Start + static_cast<int64_t>(feed),
-            "line ends in a lone LF, which the reader does not take as a line break: it reads "
-            "this line and the next as one");
+    anchor_ = 0;
+    Add(Severity::Warning, "lone-line-feed", raw.substr(feed, 1),
+        "line ends in a lone LF, which the reader does not take as a line break: it reads "
+        "this line and the next as one");
   }
 
+  anchor_ = line.Start;
   if (const size_t bad = raw.find(u'\uFFFD'); bad != std::u16string_view::npos) {
-    Warning(line.Start, "line " + Quoted(raw) +
-                            " holds bytes that could not be decoded; they show as U+FFFD");
+    Add(Severity::Warning, "undecodable-bytes", raw.substr(bad, 1),
+        "line " + Quoted(raw) + " holds bytes that could not be decoded; they show as U+FFFD");
   }
 
   const LineMarkup markup = ReadLineMarkup(raw);
   if (markup.UnclosedLabel) {
-    Warning(line.Start, "\"[\" begins the line " + Quoted(markup.Trimmed) +
-                            " but no \"]\" ends the label: the whole line is shown");
+    Add(Severity::Warning, "unclosed-label", markup.Trimmed.substr(0, 1),
+        "\"[\" begins the line " + Quoted(markup.Trimmed) +
+            " but no \"]\" ends the label: the whole line is shown");
   }
 
-  if (markup.HasChoice) CheckChoice(markup.ChoiceList, Where(markup.ChoiceMarker, line.Start));
+  if (markup.HasChoice) {
+    anchor_ = Where(markup.ChoiceMarker);
+    CheckChoice(markup.ChoiceMarker, markup.ChoiceList);
+  }
 
   if (markup.HasCommand) {
-    const int64_t pos = Where(markup.CommandMarker, line.Start);
+    anchor_ = Where(markup.CommandMarker);
     const std::u16string_view part = markup.Command;
     const std::u16string upper = StoryUpperCase(part);
     if (const int64_t jump = StoryFind(1, part, u">>"); jump > 0) {
-      Warning(pos, "jump " + Quoted(StoryMid(part, jump)) +
-                       " after \"::\" is part of the command and is never taken");
+      Add(Severity::Warning, "jump-in-command", StoryMid(part, jump),
+          "jump " + Quoted(StoryMid(part, jump)) +
+              " after \"::\" is part of the command and is never taken");
     }
     if (std::none_of(Keywords.begin(), Keywords.end(),
                      [&](std::u16string_view k) { return Contains(upper, k); })) {
-      Warning(pos, "command " + Quoted(part) +
-                       " has no known keyword (AON-EON, AOFF-EOFF, END) and does nothing");
+      Add(Severity::Warning, "command-without-keyword",
+          part.empty() ? markup.CommandMarker.substr(0, 2) : part,
+          "command " + Quoted(part) +
+              " has no known keyword (AON-EON, AOFF-EOFF, END) and does nothing");
     }
     if (markup.Ends) {
       if (markup.HasJump()) {
-        Warning(Where(markup.JumpMarker(), pos),
-                "jump " + Quoted(markup.JumpMarker()) +
-                    " is never taken: \"END\" in the command stops the story first");
+        anchor_ = Where(markup.JumpMarker());
+        Add(Severity::Warning, "jump-after-end", markup.JumpMarker(),
+            "jump " + Quoted(markup.JumpMarker()) +
+                " is never taken: \"END\" in the command stops the story first");
       }
       return;
     }
   }
 
-  CheckJump(markup, line.Start);
+  CheckJump(markup);
 }
 
-void MarkupChecker::CheckChoice(std::u16string_view list, int64_t pos) {
+void MarkupChecker::CheckChoice(std::u16string_view marker, std::u16string_view list) {
+  const std::u16string_view question = marker.substr(0, 2);
   if (list.empty()) {
-    Warning(pos, "\"??\" is followed by no choice list: no choice is offered");
+    Add(Severity::Warning, "empty-choice-list", question,
+        "\"??\" is followed by no choice list: no choice is offered");
     return;
   }
-  for (const std::u16string_view marker : {u"::", u">>"}) {
-    if (Contains(list, marker)) {
-      Warning(pos, "\"" + std::string(marker == u"::" ? "::" : ">>") + "\" after \"??\" is part of the choice list " +
-                       Quoted(list) + ", not a " + (marker == u"::" ? "command" : "jump"));
+  for (const std::u16string_view inside : {u"::", u">>"}) {
+    if (const int64_t at = StoryFind(1, list, inside); at > 0) {
+      const bool command = inside == u"::";
+      Add(Severity::Warning, command ? "command-in-choice-list" : "jump-in-choice-list",
+          list.substr(static_cast<size_t>(at - 1), 2),
+          "\"" + std::string(command ? "::" : ">>") + "\" after \"??\" is part of the choice list " +
+              Quoted(list) + ", not a " + (command ? "command" : "jump"));
     }
   }
   const size_t count = CountCommas(list) + 1;
@@ -171,94 +212,115 @@ void MarkupChecker::CheckChoice(std::u16string_view list, int64_t pos) {
     if (!GetListItem(list, i).empty()) ++answerable;
   }
   if (answerable == 0) {
-    Error(pos, "no key can answer the choice " + Quoted(list) +
-                   ": its first five items are empty, so the reader is stuck until it is "
-                   "restarted");
+    Add(Severity::Error, "choice-unanswerable", Spanning(question, list),
+        "no key can answer the choice " + Quoted(list) +
+            ": its first five items are empty, so the reader is stuck until it is restarted");
   }
   for (int i = 0; i < keyed && answerable > 0; ++i) {
+    // The item as the key handler picks it, and where it stands in the line.
     const std::u16string item = GetListItem(list, i);
+    const std::u16string_view place = ListItemView(list, i);
     const std::string key = std::to_string(i + 1);
     if (item.empty()) {
-      Warning(pos, "choice item " + key + " of " + Quoted(list) + " is empty: key " + key +
-                       " does nothing");
+      Add(Severity::Warning, "choice-item-empty", place,
+          "choice item " + key + " of " + Quoted(list) + " is empty: key " + key +
+              " does nothing");
     } else if (!BeginsALine(item)) {
-      Error(pos, "choice target " + Quoted(item) + " does not begin any line" + MissHint(item) +
-                     ": key " + key + " lands in the wrong place");
+      const Miss miss = MissOf(item);
+      Add(Severity::Error, std::string("choice-target-") + miss.Kind, place,
+          "choice target " + Quoted(item) + " does not begin any line" + miss.Hint + ": key " +
+              key + " lands in the wrong place");
     } else {
-      CheckLanding(item, "choice target ", pos, true);
+      CheckLanding(place, "choice target ", true);
     }
   }
   if (count > ChoiceKeys) {
-    Warning(pos, "choice item 6 " + Quoted(GetListItem(list, ChoiceKeys)) +
-                     (count > ChoiceKeys + 1 ? " and those after it" : "") +
-                     " cannot be chosen: keys 1 to 5 reach only the first five items");
+    const std::u16string_view sixth = ListItemView(list, ChoiceKeys);
+    Add(Severity::Warning, "choice-item-beyond-five", Spanning(sixth, list),
+        "choice item 6 " + Quoted(GetListItem(list, ChoiceKeys)) +
+            (count > ChoiceKeys + 1 ? " and those after it" : "") +
+            " cannot be chosen: keys 1 to 5 reach only the first five items");
   }
 }
 
-void MarkupChecker::CheckJump(const LineMarkup& markup, int64_t lineStart) {
+void MarkupChecker::CheckJump(const LineMarkup& markup) {
   if (!markup.HasJump()) return;
-  const int64_t pos = Where(markup.JumpMarker(), lineStart);
+  anchor_ = Where(markup.JumpMarker());
   if (markup.Flag >= 0) {
-    CheckConditionalJump(markup, pos);
+    CheckConditionalJump(markup);
     return;
   }
   const std::u16string_view target = markup.PlainTarget;
   if (target.empty()) {
-    Error(pos, std::string("jump \">>\" names no target: ") + LandsOnFirstBreak);
+    Add(Severity::Error, "jump-without-target", markup.JumpMarker().substr(0, 2),
+        std::string("jump \">>\" names no target: ") + LandsOnFirstBreak);
   } else if (!BeginsALine(target)) {
-    Error(pos, "jump target " + Quoted(target) + " does not begin any line" + MissHint(target) +
-                   ": the story stops here");
+    const Miss miss = MissOf(target);
+    Add(Severity::Error, std::string("jump-target-") + miss.Kind, target,
+        "jump target " + Quoted(target) + " does not begin any line" + miss.Hint +
+            ": the story stops here");
   } else {
-    CheckLanding(target, "jump target ", pos, false);
+    CheckLanding(target, "jump target ", false);
   }
 }
 
-void MarkupChecker::CheckConditionalJump(const LineMarkup& markup, int64_t pos) {
+void MarkupChecker::CheckConditionalJump(const LineMarkup& markup) {
   const char letter = static_cast<char>('A' + markup.Flag);
   const std::string flagName = std::string("flag ") + letter;
   const std::u16string_view names = markup.Names;
+  const std::u16string_view marker = markup.Rest.substr(static_cast<size_t>(markup.MarkerAt - 1), 3);
   const size_t commas = CountCommas(names);
   if (markup.MarkerAt != markup.JumpAt) {
-    Warning(pos, "\">>" + std::string(1, letter) + "\" is not the line's first \">>\": its names " +
-                     "are read from just after the first one, " + Quoted(names));
+    const std::u16string_view first = markup.JumpMarker().substr(0, 2);
+    Add(Severity::Warning, "conditional-marker-not-first", marker,
+        "\">>" + std::string(1, letter) + "\" is not the line's first \">>\": its names " +
+            "are read from just after the first one, " + Quoted(names),
+        {{Where(first), 2, "the first \">>\", which the names follow"}});
   } else if (ReadAsConditionalByMistake(markup, starts_)) {
-    Error(pos, "jump target " + Quoted(markup.PlainTarget) + " begins with \"" + letter +
-                   "\", so it is read as a conditional jump on " + flagName + " with the names " +
-                   Quoted(names) + "; bracket the label or begin it with another letter");
+    Add(Severity::Error, "plain-jump-read-as-conditional", markup.PlainTarget,
+        "jump target " + Quoted(markup.PlainTarget) + " begins with \"" + letter +
+            "\", so it is read as a conditional jump on " + flagName + " with the names " +
+            Quoted(names) + "; bracket the label or begin it with another letter");
     return;
   }
-  CheckBranch(GetListItem(names, 0), true, letter, names, pos);
-  CheckBranch(GetListItem(names, 1), false, letter, names, pos);
+  // Names are never empty here: with none, the jump is read as a plain one
+  // by mistake, and a marker after the first ">>" leaves its letter in them.
+  CheckBranch(ListItemView(names, 0), true, letter, names);
+  CheckBranch(ListItemView(names, 1), false, letter, names);
   if (commas >= 2) {
     const size_t third = names.find(u',', names.find(u',') + 1);
-    Warning(pos, "conditional jump on " + flagName + " takes two names; " +
-                     Quoted(names.substr(third + 1)) + " after the second is ignored");
+    Add(Severity::Warning, "conditional-jump-extra-names", names.substr(third + 1),
+        "conditional jump on " + flagName + " takes two names; " +
+            Quoted(names.substr(third + 1)) + " after the second is ignored");
   }
 }
 
 void MarkupChecker::CheckBranch(std::u16string_view target, bool flagOn, char letter,
-                                std::u16string_view names, int64_t pos) {
+                                std::u16string_view names) {
   const std::string branch = std::string("flag ") + letter + (flagOn ? " on" : " off");
   if (target.empty()) {
     const bool oneName = !flagOn && CountCommas(names) == 0;
-    Error(pos, "conditional jump " + Quoted(names) +
-                   (oneName ? " has only one name: with " + branch
-                            : " has no name for " + branch) +
-                   ", " + LandsOnFirstBreak);
+    Add(Severity::Error, oneName ? "conditional-jump-one-name" : "conditional-jump-empty-name",
+        oneName ? names : target,
+        "conditional jump " + Quoted(names) +
+            (oneName ? " has only one name: with " + branch : " has no name for " + branch) +
+            ", " + LandsOnFirstBreak);
   } else if (!BeginsALine(target)) {
-    Error(pos, "jump target " + Quoted(target) + " (" + branch + ") does not begin any line" +
-                   MissHint(target) + ": the story stops here");
+    const Miss miss = MissOf(target);
+    Add(Severity::Error, std::string("jump-target-") + miss.Kind, target,
+        "jump target " + Quoted(target) + " (" + branch + ") does not begin any line" +
+            miss.Hint + ": the story stops here");
   } else {
-    CheckLanding(target, "jump target ", pos, false);
+    CheckLanding(target, "jump target ", false);
   }
 }
 
 }  // namespace
 
 CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines,
-                          const LineStartIndex& starts) {
+                          const LineStartIndex& starts, std::vector<int64_t>& anchors) {
   CheckFindings findings;
-  MarkupChecker checker(text, lines, starts, findings);
+  MarkupChecker checker(text, lines, starts, findings, anchors);
   for (const StoryLines::Line& line : lines.Lines()) checker.CheckLine(line);
   return findings;
 }

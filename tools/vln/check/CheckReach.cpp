@@ -31,7 +31,9 @@ CheckFindings CheckReach(StoryProbe& probe, const StoryLines& lines) {
     if (last > i) {
       message += " (nor anything up to line " + std::to_string(lines.FileLineAt(all[last].Start)) + ")";
     }
-    findings.push_back({all[i].Start, CheckFinding::Severity::Warning, std::move(message)});
+    const int64_t end = all[last].Start + static_cast<int64_t>(all[last].Text.size());
+    findings.push_back({all[i].Start, CheckFinding::Severity::Warning, std::move(message),
+                        end - all[i].Start, "unreached-lines", {}});
     i = j;
   }
   return findings;

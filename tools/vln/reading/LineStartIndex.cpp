@@ -19,6 +19,17 @@ std::u16string_view LabelAtFront(std::u16string_view text) {
   return close == std::u16string_view::npos ? std::u16string_view() : text.substr(0, close + 1);
 }
 
+uint64_t LabelHash(std::u16string_view label) {
+  uint64_t hash = 0xcbf29ce484222325u;
+  for (const char16_t unit : label) hash = (hash ^ unit) * 0x100000001b3u;
+  // FNV's low bits hang on the units' low bits alone; the slot is taken from
+  // them, so every bit is mixed down first.
+  hash ^= hash >> 33;
+  hash *= 0xff51afd7ed558ccdu;
+  hash ^= hash >> 33;
+  return hash;
+}
+
 }  // namespace
 
 struct LineStartIndex::Sorted {
@@ -78,6 +89,7 @@ int64_t LineStartIndex::Sorted::EarliestBreak(size_t from, size_t to) const {
 
 LineStartIndex::LineStartIndex(std::u16string_view text)
     : text_(text), sortOnce_(std::make_unique<std::once_flag>()) {
+  std::vector<std::pair<std::u16string_view, int64_t>> labels;
   firstBreak_ = StoryFind(1, text, LineBreak);
   for (int64_t end = firstBreak_; end > 0;) {
     const int64_t start = end + 2;
@@ -85,10 +97,40 @@ LineStartIndex::LineStartIndex(std::u16string_view text)
     const std::u16string_view line = next > 0 ? StoryMid(text, start, next - start) : StoryMid(text, start);
     if (!line.empty()) firstUnits_.set(line.front());
     if (const std::u16string_view label = LabelAtFront(line); !label.empty()) {
-      labels_.try_emplace(label, end);
+      labels.emplace_back(label, end);
     }
     end = next;
   }
+  // At most two thirds full, so that a look-up rarely probes a second slot.
+  size_t size = 16;
+  while (size * 2 < labels.size() * 3) size *= 2;
+  labels_.resize(size);
+  for (const auto& [label, at] : labels) {
+    if (LabelBreak(label) != 0) continue;  // the first line with it is the one found
+    const uint64_t hash = LabelHash(label);
+    for (size_t slot = hash & (size - 1);; slot = (slot + 1) & (size - 1)) {
+      if (labels_[slot].Break == 0) {
+        labels_[slot] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(at),
+                         static_cast<uint32_t>(labelUnits_.size()),
+                         static_cast<uint32_t>(label.size())};
+        labelUnits_ += label;
+        break;
+      }
+    }
+  }
+}
+
+int64_t LineStartIndex::LabelBreak(std::u16string_view label) const {
+  const uint64_t hash = LabelHash(label);
+  const size_t mask = labels_.size() - 1;
+  for (size_t slot = hash & mask; labels_[slot].Break != 0; slot = (slot + 1) & mask) {
+    const LabelSlot& entry = labels_[slot];
+    if (entry.Hash == static_cast<uint32_t>(hash >> 32) && entry.Length == label.size() &&
+        std::u16string_view(labelUnits_).substr(entry.Offset, entry.Length) == label) {
+      return entry.Break;
+    }
+  }
+  return 0;
 }
 
 LineStartIndex::~LineStartIndex() = default;
@@ -111,10 +153,7 @@ int64_t LineStartIndex::FirstBreak(std::u16string_view target) const {
     return StoryFind(1, text_, search);
   }
   if (target.empty()) return firstBreak_;
-  if (LabelAtFront(target).size() == target.size()) {
-    const auto found = labels_.find(target);
-    return found == labels_.end() ? 0 : found->second;
-  }
+  if (LabelAtFront(target).size() == target.size()) return LabelBreak(target);
   if (!firstUnits_.test(target.front())) return 0;
   const Sorted& sorted = SortedPieces();
   const size_t from = sorted.FirstNotBefore(target);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // Answers the search a jump and a choice make, find(1, text, CR LF + target),
@@ -40,10 +40,23 @@ class LineStartIndex {
 
   std::u16string_view text_;
   int64_t firstBreak_ = 0;
+  int64_t LabelBreak(std::u16string_view label) const;
+
   // The "[name]" each line begins with, and the CR in front of the first
   // line that does: a bracketed target with no other "]" begins exactly the
   // lines whose label it is, so the usual target needs no search at all.
-  std::unordered_map<std::u16string_view, int64_t> labels_;
+  // An open-addressed table, with the labels' own text copied side by side,
+  // small enough to stay in the cache where a node per label, or a look into
+  // the story for each, would miss it on every look-up.
+  // A story text is shorter than 2^31 units, so 32 bits hold any position.
+  struct LabelSlot {
+    uint32_t Hash = 0;
+    uint32_t Break = 0;   // 0: empty
+    uint32_t Offset = 0;  // of the label in labelUnits_
+    uint32_t Length = 0;
+  };
+  std::vector<LabelSlot> labels_;
+  std::u16string labelUnits_;
   // The units lines begin with: a target beginning with any other unit
   // begins no line (a plain jump read as a conditional one asks for "A[x]").
   std::bitset<65536> firstUnits_;

@@ -25,9 +25,22 @@ StoryLines::StoryLines(std::u16string_view text) : text_(text) {
     fileLine += CountLineFeeds(line) + 1;
     start = end + 2;
   }
+  const size_t blocks = (text.size() + 2) >> BlockShift;
+  lineOfBlock_.reserve(blocks + 1);
+  size_t line = 0;
+  for (size_t block = 0; block <= blocks; ++block) {
+    const auto first = static_cast<int64_t>(block << BlockShift);
+    while (line + 1 < lines_.size() && lines_[line + 1].Start <= first) ++line;
+    lineOfBlock_.push_back(static_cast<uint32_t>(line));
+  }
 }
 
 size_t StoryLines::LineIndexAt(int64_t pos) const {
+  if (pos >= 0 && static_cast<size_t>(pos >> BlockShift) < lineOfBlock_.size()) {
+    size_t line = lineOfBlock_[static_cast<size_t>(pos >> BlockShift)];
+    while (line + 1 < lines_.size() && lines_[line + 1].Start <= pos) ++line;
+    return line;
+  }
   const auto after = std::upper_bound(lines_.begin(), lines_.end(), pos,
                                       [](int64_t p, const Line& line) { return p < line.Start; });
   if (after == lines_.begin()) return 0;

@@ -28,4 +28,9 @@ class StoryLines {
   std::u16string_view text_;
   std::vector<Line> lines_;
   std::vector<long> firstFileLine_;
+  // For each block of 64 positions, the index of the line holding
+  // its first position: a position's line is then a step or two away, where
+  // a binary search over a long story misses the cache at every step.
+  static constexpr int BlockShift = 6;
+  std::vector<uint32_t> lineOfBlock_;
 };

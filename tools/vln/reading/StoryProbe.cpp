@@ -18,7 +18,7 @@ StoryProbe::Step StepWithEngine(StoryState& story, Caption& caption, int32_t pos
   for (int i = 0; i < FlagCount; ++i) StoryFlag(story, i) = flags;
   StoryProbe::Step step;
   step.Next = ShowNextLine(story, caption);
-  step.ChoiceList = story.ChoiceList;
+  step.ChoiceList = std::move(story.ChoiceList);
   for (int i = 0; i < FlagCount; ++i) step.Flags[static_cast<size_t>(i)] = StoryFlag(story, i);
   return step;
 }

@@ -71,10 +71,17 @@ class ReachWalk {
 
   bool HasConditionalMarker(int32_t pos) const {
     const std::u16string_view text = probe_.Text();
-    const int64_t end = StoryFind(pos, text, u"\r\n");
+    int64_t end = 0;
+    if (!lines_.Lines().empty()) {
+      const StoryLines::Line& line = lines_.Lines()[lines_.LineIndexAt(pos)];
+      if (pos <= line.End) end = line.End;
+    }
+    // Past a line's CR (on its LF, or beyond the last line) the reader's own
+    // search says where the line ends.
+    if (end == 0) end = StoryFind(pos, text, u"\r\n");
     const std::u16string_view line = end > 0 ? StoryMid(text, pos, end - pos) : StoryMid(text, pos);
-    for (const std::u16string_view marker : {u">>A", u">>B", u">>C", u">>D", u">>E"}) {
-      if (StoryFind(1, line, marker) > 0) return true;
+    for (size_t at = line.find(u">>"); at != std::u16string_view::npos; at = line.find(u">>", at + 1)) {
+      if (at + 2 < line.size() && line[at + 2] >= u'A' && line[at + 2] <= u'E') return true;
     }
     return false;
   }
