@@ -32,34 +32,38 @@ before(async () => { server = await LspServer.start(); });
 after(async () => { assert.deepEqual(await server.stop(), { code: 0, signal: null }); });
 
 describe('diagnostics', () => {
-  // Each finding: the editor line it is on, its severity, and the exact text
-  // its range covers (null where only the line is sure).
+  // Each finding: the editor line it begins on, its severity, its code (as
+  // docs/check-codes.md has it) and the exact text its range covers.
   const cases = [
     { why: 'a clean story has none', text: worked, expect: [] },
     { why: 'a clean Shift-JIS sample has none', text: ame, expect: [] },
     {
       why: 'every mistake of the mistake story', text: mistakes, expect: [
-        { line: 1, severity: 1, covers: ' [blue]' },
-        { line: 1, severity: 2, covers: null },
-        { line: 1, severity: 2, covers: '[gold]' },
-        { line: 3, severity: 1, covers: null },
-        { line: 4, severity: 1, covers: null },
-        { line: 5, severity: 2, covers: 'LIGHT' },
-        { line: 6, severity: 2, covers: null },
-        { line: 7, severity: 2, covers: '[red]', related: { line: 2, covers: '[red]' } },
-        { line: 7, severity: 2, covers: null },
-        { line: 9, severity: 1, covers: null },
+        { line: 1, severity: 1, code: 'choice-target-leading-space', covers: ' [blue]' },
+        { line: 1, severity: 2, code: 'choice-item-empty', covers: '' },
+        { line: 1, severity: 2, code: 'choice-item-beyond-five', covers: '[gold]' },
+        { line: 3, severity: 1, code: 'plain-jump-read-as-conditional', covers: 'Bedroom' },
+        { line: 4, severity: 1, code: 'conditional-jump-one-name', covers: '[cellar]' },
+        { line: 5, severity: 2, code: 'command-without-keyword', covers: 'LIGHT' },
+        { line: 6, severity: 2, code: 'jump-in-command', covers: '>>[start]' },
+        { line: 7, severity: 2, code: 'label-defined-again', covers: '[red]', related: { line: 2, covers: '[red]' } },
+        { line: 7, severity: 2, code: 'unreached-lines', covers: '[red]Another red door.\r\nNobody reads this.\r\nStuck here??,' },
+        { line: 9, severity: 1, code: 'choice-unanswerable', covers: '??,' },
       ],
     },
     {
       why: 'a missing target after a surrogate pair: ranges count UTF-16 units',
       text: '[s]\u{1F600}x>>[nowhere]\r\n[a]y\r\n',
-      expect: [{ line: 0, severity: 1, covers: '[nowhere]' }, { line: 1, severity: 2, covers: null }],
+      expect: [{ line: 0, severity: 1, code: 'jump-target-missing', covers: '[nowhere]' }, { line: 1, severity: 2, code: 'unreached-lines', covers: '[a]y' }],
     },
     {
       why: 'a label after a lone LF is inside its line: the jump finds nothing',
       text: '[s]Go>>[c]\r\nfoo\n[c]bar\r\n',
-      expect: [{ line: 0, severity: 1, covers: '[c]' }, { line: 1, severity: 2, covers: null }, { line: 1, severity: 2, covers: null }],
+      expect: [
+        { line: 0, severity: 1, code: 'jump-target-missing', covers: '[c]' },
+        { line: 1, severity: 2, code: 'unreached-lines', covers: 'foo\n[c]bar' },
+        { line: 1, severity: 2, code: 'lone-line-feed', covers: '\n' },
+      ],
     },
     {
       why: 'lone CRs are line breaks: the label is found',
@@ -78,10 +82,10 @@ describe('diagnostics', () => {
       const place = (d) => ({ line: d.range ? d.range.start.line : d.line, severity: d.severity });
       const byPlace = (a, b) => a.line - b.line || a.severity - b.severity;
       assert.deepEqual(found.map(place).sort(byPlace), c.expect.map(place).sort(byPlace));
-      for (const e of c.expect.filter((x) => x.covers !== null)) {
+      for (const e of c.expect) {
         const match = found.find((d) => d.range.start.line === e.line && d.severity === e.severity &&
-                                        covered(c.text, d) === e.covers);
-        assert.ok(match, `a finding covering "${e.covers}" on line ${e.line}: ${JSON.stringify(found)}`);
+                                        d.code === e.code && covered(c.text, d) === e.covers);
+        assert.ok(match, `${e.code} covering "${e.covers}" on line ${e.line}: ${JSON.stringify(found)}`);
         if (e.related) {
           const place = (match.relatedInformation || [])[0];
           assert.ok(place, 'related information');

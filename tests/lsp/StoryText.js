@@ -88,14 +88,6 @@ function readerLines(text) {
   });
 }
 
-// 1-based reader line holding `offset` of `text`.
-function readerLineAt(text, offset) {
-  const starts = readerLineStarts(text);
-  let line = 0;
-  while (line + 1 < starts.length && starts[line + 1] <= offset) ++line;
-  return line + 1;
-}
-
 // Where a jump or a choice to `target` lands: the editor position of the
 // start of the reader line after the first line break followed by `target`,
 // or null when the reader finds no such line.
@@ -148,6 +140,6 @@ function cursorIn(marked, encoding) {
 }
 
 module.exports = {
-  editorLines, positionAt, offsetAt, rangeOf, findRange, textOfRange, readerLineStarts, readerLines, readerLineAt,
+  editorLines, positionAt, offsetAt, rangeOf, findRange, textOfRange, readerLineStarts, readerLines,
   landing, applyEdits, editsFor, readStoryFile, cursorIn,
 };
