@@ -58,7 +58,7 @@ bench: deps
 # Fuzzing: clang's libFuzzer with AddressSanitizer and UBSan. Each fuzzer
 # starts from a scratch copy of its seeds in fuzz/corpus/; a crash fails.
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := story_events list_item story_bytes
+FUZZ_TARGETS := story_events list_item story_bytes lsp_stream
 
 .PHONY: fuzz
 fuzz:

@@ -10,9 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "fuzz/LspStreamHarness.h"
 #include "fuzz/StoryEventsHarness.h"
 #include "platform/StoryDecoder.h"
 #include "tests/WorkedExample.h"
+#include "tools/vln/lsp/LspFraming.h"
+#include "tools/vln/lsp/LspJson.h"
 
 namespace {
 
@@ -197,6 +200,63 @@ void WriteStoryBytes(const fs::path& dir, const fs::path& examples) {
   for (const auto& [name, bytes] : Examples(examples)) Write(dir / name, withMark(0, bytes));
 }
 
+// Conversations with the language server. The first byte asks the harness
+// for an opening (1: initialize, 2: with UTF-8 positions, 4: a didOpen of a
+// small story); the rest is what a client sends.
+void WriteLspStream(const fs::path& dir) {
+  fs::create_directories(dir);
+  int id = 1;
+  const Json document = {{"uri", "file:///s.vln"}};
+  const auto request = [&](const std::string& method, Json params) {
+    return FramedMessage(JsonText({{"jsonrpc", "2.0"}, {"id", ++id}, {"method", method}, {"params", std::move(params)}}));
+  };
+  const auto notify = [&](const std::string& method, Json params) {
+    return FramedMessage(JsonText({{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}));
+  };
+  const auto at = [&](int line, int character) {
+    return Json{{"textDocument", document}, {"position", {{"line", line}, {"character", character}}}};
+  };
+  const auto range = [](int l0, int c0, int l1, int c1) {
+    return Json{{"start", {{"line", l0}, {"character", c0}}}, {"end", {{"line", l1}, {"character", c1}}}};
+  };
+  Json rename = at(5, 2);
+  rename["newName"] = "street";
+  Json references = at(5, 2);
+  references["context"] = {{"includeDeclaration", true}};
+  const std::string tour =
+      request("textDocument/definition", at(3, 7)) + request("textDocument/references", references) +
+      request("textDocument/prepareRename", at(5, 2)) + request("textDocument/rename", rename) +
+      request("textDocument/completion", at(3, 6)) + request("textDocument/hover", at(5, 8)) +
+      request("textDocument/documentSymbol", {{"textDocument", document}}) +
+      request("textDocument/foldingRange", {{"textDocument", document}}) +
+      request("textDocument/semanticTokens/full", {{"textDocument", document}}) +
+      request("textDocument/codeLens", {{"textDocument", document}}) +
+      request("textDocument/codeAction", {{"textDocument", document}, {"range", range(0, 0, 7, 0)},
+                                           {"context", {{"diagnostics", Json::array()}}}}) +
+      request("velnori/map", {{"textDocument", document}, {"format", "dot"}}) +
+      request("velnori/play", {{"textDocument", document}, {"events", {"down", "1", "down", "down"}}, {"fromLine", 2}}) +
+      notify("textDocument/didChange", {{"textDocument", {{"uri", "file:///s.vln"}, {"version", 2}}},
+                                        {"contentChanges", {{{"range", range(3, 6, 3, 10)}, {"text", ">>Apple\n"}}}}}) +
+      request("textDocument/codeAction", {{"textDocument", document}, {"range", range(3, 0, 3, 9)}}) +
+      notify("textDocument/didChange", {{"textDocument", {{"uri", "file:///s.vln"}, {"version", 3}}},
+                                        {"contentChanges", {{{"text", "a\rb>>[c]\n\xF0\x9F\x98\x80\r\n c"}}}}}) +
+      request("textDocument/semanticTokens/full", {{"textDocument", document}}) +
+      notify("textDocument/didClose", {{"textDocument", document}}) + request("shutdown", nullptr) +
+      notify("exit", nullptr);
+  const auto withOpening = [](uint8_t flags, const std::string& rest) {
+    std::vector<uint8_t> bytes{flags};
+    bytes.insert(bytes.end(), rest.begin(), rest.end());
+    return bytes;
+  };
+  Write(dir / "tour", withOpening(5, tour));
+  Write(dir / "tour-utf8", withOpening(7, tour));
+  Write(dir / "before-initialize", withOpening(0, request("textDocument/hover", at(0, 0)) + notify("exit", nullptr)));
+  Write(dir / "hostile",
+        withOpening(5, "garbage\r\n\r\nContent-Length: 1099511627776\r\n\r\n{" + FramedMessage("{x") +
+                           FramedMessage("[1]") + FramedMessage("{\"id\":{},\"method\":\"x\"}") +
+                           request("no/such", nullptr) + "Content-Length: 99\r\n\r\n{\"jsonrpc\""));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,5 +269,6 @@ int main(int argc, char** argv) {
   WriteStoryEvents(root / "story_events", examples);
   WriteListItem(root / "list_item");
   WriteStoryBytes(root / "story_bytes", examples);
+  WriteLspStream(root / "lsp_stream");
   return 0;
 }

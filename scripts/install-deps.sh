@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages_for() {
   case "$1" in
-    build) echo "cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libgraphviz-dev libxml2-utils" ;;
+    build) echo "cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libgraphviz-dev libxml2-utils nlohmann-json3-dev" ;;
     qt) echo "qt6-base-dev qt6-translations-l10n libxcb1-dev fonts-ipafont-gothic" ;;
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick" ;;
     # The language server's client tests: Node and npm, and neovim. A nodejs

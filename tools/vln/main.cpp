@@ -9,6 +9,7 @@
 #include "platform/ConsoleProgram.h"
 #include "platform/StoryFileInput.h"
 #include "tools/vln/check/CheckCommand.h"
+#include "tools/vln/lsp/LspCommand.h"
 #include "tools/vln/map/MapCommand.h"
 #include "tools/vln/play/PlayCommand.h"
 
@@ -18,12 +19,14 @@ constexpr const char* Usage =
     "usage: vln play [--json] STORY [EVENT...]\n"
     "       vln check STORY...\n"
     "       vln map STORY [-o FILE]\n"
+    "       vln lsp [--stdio]\n"
     "play: runs the events (or those read from standard input, one per line) and prints the\n"
     "      caption after each; events: open, exit, down, up, space, enter, 1-5, kp1-kp5,\n"
     "      key:N, shift+/ctrl+/alt+ before a key, file:PATH, cancel\n"
     "check: reports FILE:LINE: error/warning lines; exit 1 on errors, 2 if a file cannot be read\n"
     "map: draws the story's passages and the ways between them as FILE (.svg, the default next\n"
-    "     to STORY, .png, .pdf or .dot; -o - writes DOT to standard output)\n";
+    "     to STORY, .png, .pdf or .dot; -o - writes DOT to standard output)\n"
+    "lsp: the language server for story editors, on standard input and output\n";
 
 }  // namespace
 
@@ -40,6 +43,7 @@ int main(int argc, char** argv) {
   if (command == "play") return RunPlay(rest, std::cin, std::cout, std::cerr, input);
   if (command == "check") return RunCheck(rest, std::cout, std::cerr, input);
   if (command == "map") return RunMap(rest, std::cout, std::cerr, input);
+  if (command == "lsp") return RunLsp(rest, std::cerr);
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << Usage;
     return 0;

@@ -8,6 +8,29 @@
 
 namespace {
 
+using Json = nlohmann::ordered_json;
+
+// Story text as the JSON library's UTF-8. A lone surrogate unit (a caption
+// that begins inside a pair) goes out as U+FFFD.
+std::string Utf8Text(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  ForEachCodePoint(
+      text, [&](char32_t cp) { AppendUtf8(out, cp); }, [&](char16_t) { AppendUtf8(out, 0xFFFD); });
+  return out;
+}
+
+Json DialogJson(const std::optional<OpenDialogSetup>& dialog) {
+  if (!dialog) return nullptr;
+  Json out;
+  out["title"] = Utf8Text(dialog->Title);
+  out["filter"] = Utf8Text(dialog->Filter);
+  out["filter_index"] = dialog->FilterIndex;
+  out["file_name"] = Utf8Text(dialog->FileName);
+  out["flags"] = dialog->Flags;
+  return out;
+}
+
 void AppendKey(std::string& out, const char* key) {
   out += '"';
   out += key;
@@ -39,6 +62,24 @@ void AppendDialog(std::string& out, const std::optional<OpenDialogSetup>& dialog
 
 }  // namespace
 
+nlohmann::ordered_json PlayStepJson(const PlayStep& step) {
+  Json out;
+  // The event word as typed; bytes that are no UTF-8 show as U+FFFD.
+  out["event"] = Utf8Text(Utf8ToUtf16(step.Event));
+  out["caption"] = Utf8Text(step.Caption);
+  out["pos"] = step.Pos;
+  out["choice"] = Utf8Text(step.Choice);
+  out["flags"] = step.Flags;
+  out["minimized"] = step.Minimized;
+  out["length"] = step.Length;
+  out["message"] = step.Message ? Json(Utf8Text(*step.Message)) : Json(nullptr);
+  out["dialog"] = DialogJson(step.Dialog);
+  return out;
+}
+
+// Written by hand rather than through the JSON library: a caption can begin
+// inside a surrogate pair (a choice that lands there), and this line keeps
+// such a unit as its \uXXXX escape, which the library cannot write.
 std::string PlayJsonLine(const PlayStep& step) {
   std::string out = "{";
   AppendKey(out, "event");

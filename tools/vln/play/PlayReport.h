@@ -2,7 +2,14 @@
 
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "tools/vln/play/PlaySession.h"
+
+// The step as the object PlayJsonLine writes, for the language server to
+// send: the same keys in the same order (event, caption, pos, choice, flags,
+// minimized, length, message, dialog), but a lone surrogate unit as U+FFFD.
+nlohmann::ordered_json PlayStepJson(const PlayStep& step);
 
 // One JSON object (no line break) with exactly the keys scripts rely on.
 std::string PlayJsonLine(const PlayStep& step);

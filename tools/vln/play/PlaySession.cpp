@@ -1,7 +1,13 @@
 #include "tools/vln/play/PlaySession.h"
 
+void PlaySession::Window::SetCaption(std::u16string_view text) {
+  HeadlessWindow::SetCaption(text);
+  // The window's own caption (the product's name) comes from no line.
+  if (story_.StoryPos > 0 && !story_.StoryText.empty()) shownFrom_ = story_.StoryPos;
+}
+
 PlaySession::PlaySession(const std::string& storyPath, TextFileInput& input)
-    : form_(story_, window_, input) {
+    : window_(story_), form_(story_, window_, input) {
   window_.SetStandingDialogAnswer(storyPath);
 }
 
@@ -46,5 +52,6 @@ PlayStep PlaySession::Snapshot(std::string event, size_t messagesBefore,
   if (window_.Messages().size() > messagesBefore) step.Message = window_.Messages().back().Text;
   if (window_.DialogSetups().size() > dialogsBefore) step.Dialog = window_.DialogSetups().back();
   step.Ended = window_.QuitRequested();
+  step.ShownFrom = window_.ShownFrom();
   return step;
 }

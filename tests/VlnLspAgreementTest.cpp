@@ -1,0 +1,58 @@
+// The server and `vln check` read the same story the same way: on every
+// sample and mistake story, the server's findings are check's, on the same
+// lines of the file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/StoryDecoder.h"
+#include "platform/StoryFileInput.h"
+#include "tools/vln/check/CheckStory.h"
+#include "tools/vln/lsp/EditorLines.h"
+#include "tools/vln/lsp/StoryAnalysis.h"
+#include "tools/vln/reading/StoryFileRead.h"
+
+namespace {
+
+std::vector<std::string> StoriesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> paths;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".vln") paths.push_back(entry.path().string());
+  }
+  return paths;
+}
+
+TEST(LspAgreesWithCheck, OnEverySampleAndMistakeStory) {
+  const std::filesystem::path source = std::getenv("VELNORI_SOURCE_DIR");
+  std::vector<std::string> paths = StoriesIn(source / "examples");
+  for (const std::string& path : StoriesIn(source / "tests" / "vln")) paths.push_back(path);
+  ASSERT_GE(paths.size(), 8u);
+  for (const std::string& path : paths) {
+    StoryFileInput input;
+    std::u16string text;
+    ASSERT_TRUE(ReadStoryFile(path, input, text)) << path;
+    const StoryLines lines(text);
+    std::vector<std::string> checked;
+    for (const CheckFinding& f : CheckStory(text, lines)) {
+      checked.push_back(std::to_string(lines.FileLineAt(f.Pos)) + ": " + f.Message);
+    }
+
+    // The editor decodes the file itself and sends its text.
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::u16string editorText = DecodeStory(bytes);
+    const EditorLines editorLines(editorText);
+    StoryAnalysis analysis(editorText);
+    std::vector<std::string> served;
+    for (const CheckFinding& f : analysis.Findings()) {
+      served.push_back(std::to_string(editorLines.LineOf(analysis.Story().EditorOffset(f.Pos)) + 1) + ": " + f.Message);
+    }
+    EXPECT_EQ(served, checked) << path;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,346 @@
+// The language server's answers about a story, without the protocol: where
+// the editor's text and the reader's meet, where targets land, what leads to
+// a line, what a rename would change, and the mends it offers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "story/StoryStrings.h"
+#include "tools/vln/lsp/EditorStory.h"
+#include "tools/vln/lsp/LineLandings.h"
+#include "tools/vln/lsp/StoryAnalysis.h"
+#include "tools/vln/lsp/StoryCompletion.h"
+#include "tools/vln/lsp/StoryFixes.h"
+#include "tools/vln/lsp/StoryHover.h"
+#include "tools/vln/lsp/StoryNavigation.h"
+#include "tools/vln/lsp/StoryRename.h"
+#include "tools/vln/lsp/StoryTokens.h"
+#include "tools/vln/reading/ReadableText.h"
+
+namespace {
+
+std::u16string Lines(const std::vector<std::u16string>& lines) {
+  std::u16string text;
+  for (const auto& line : lines) text += line + u"\r\n";
+  return text;
+}
+
+// A story with a cursor: "|" marks the place and is taken out.
+struct Cursor {
+  std::u16string Text;
+  int64_t Pos = 1;
+};
+
+Cursor WithCursor(std::u16string text) {
+  const size_t at = text.find(u'|');
+  text.erase(at, 1);
+  return {text, static_cast<int64_t>(at) + 1};
+}
+
+// The editor's line (1-based) and text of the story line that holds `pos`.
+std::u16string LineTextAt(StoryAnalysis& analysis, int64_t pos) {
+  return std::u16string(analysis.Lines().Lines()[analysis.Lines().LineIndexAt(pos)].Text);
+}
+
+TEST(EditorStory, BuildsTheReadersTextAndMapsEveryOffsetBack) {
+  struct Row {
+    const char* reason;
+    std::u16string editor;
+    std::u16string story;
+  };
+  const std::vector<Row> rows = {
+      {"CR LF stays", u"a\r\nb\r\n", u"a\r\nb\r\n"},
+      {"a lone CR grows into CR LF", u"a\rb\r", u"a\r\nb\r\n"},
+      {"a lone LF stays inside its line", u"a\nb\r\nc", u"a\nb\r\nc\r\n"},
+      {"the last line gets its break", u"a\r\nb", u"a\r\nb\r\n"},
+      {"an empty last line is a line", u"a\r\n\r\n", u"a\r\n\r\n"},
+      {"a lone LF at the end stays in the line", u"a\n", u"a\n\r\n"},
+      {"mixed breaks", u"\r\r\n\n\r", u"\r\n\r\n\n\r\n"},
+      {"surrogate pairs are two units", u"\U0001F600>>[x]\r[x]", u"\U0001F600>>[x]\r\n[x]\r\n"},
+      {"an empty document is no story", u"", u""},
+  };
+  for (const Row& row : rows) {
+    const EditorStory story(row.editor);
+    EXPECT_EQ(story.Text(), row.story) << row.reason;
+    // Every character the editor holds is the same character in the story.
+    for (size_t offset = 0; offset < row.editor.size(); ++offset) {
+      const int64_t pos = story.StoryPos(offset);
+      EXPECT_EQ(story.EditorOffset(pos), offset) << row.reason << " at " << offset;
+      if (row.editor[offset] != u'\r') {
+        EXPECT_EQ(story.Text()[static_cast<size_t>(pos - 1)], row.editor[offset]) << row.reason << " at " << offset;
+      }
+    }
+    // The story's end is the document's end.
+    EXPECT_EQ(story.EditorOffset(static_cast<int64_t>(story.Text().size()) + 1), row.editor.size()) << row.reason;
+  }
+}
+
+TEST(LineLandings, FindWhatTheReadersSearchFinds) {
+  const std::u16string text = Lines({u"[a]first", u"good morning", u"[b]one", u"go", u"[b]two", u"", u"[bb]", u"x\ny"});
+  const StoryLines lines(text);
+  const LineLandings landings(lines);
+  const std::vector<std::u16string> names = {
+      u"[a]", u"[a]first", u"go", u"good", u"[b]", u"[b]t", u"[bb]", u"[b", u"", u"x\ny", u"x", u"nothing", u"[bb]]"};
+  for (const std::u16string& name : names) {
+    // The reader's own search: a line break followed by the name.
+    const int64_t found = StoryFind(1, text, u"\r\n" + name);
+    const size_t expected = found == 0 ? LineLandings::NoLine : lines.LineIndexAt(found + 2);
+    EXPECT_EQ(landings.FirstLineBeginning(name), expected) << ReadableText(name);
+  }
+}
+
+TEST(StoryNavigation, TargetsGoWhereTheReaderGoes) {
+  struct Row {
+    const char* reason;
+    std::u16string story;  // "|" is the cursor
+    std::u16string landsOn;  // the text of the line it lands on; empty: nowhere
+    int64_t matched;         // units of that line the name covers
+  };
+  const std::vector<Row> rows = {
+      {"a plain jump", Lines({u"[s]", u"Go>>[r|oad]", u"[road]On."}), u"[road]On.", 6},
+      {"the cursor just after the name", Lines({u"[s]", u"Go>>[road]|", u"[road]On."}), u"[road]On.", 6},
+      {"a prefix match lands on the longer line", Lines({u"[s]>>g|o", u"good", u"go"}), u"good", 2},
+      {"the first line can never be found", Lines({u"[s]", u">>[|s]", u"[s]again"}), u"[s]again", 3},
+      {"a conditional jump's first name", Lines({u"s>>A[|x],[y]", u"[y]", u"[x]"}), u"[x]", 3},
+      {"a conditional jump's second name", Lines({u"s>>A[x],[|y]", u"[y]", u"[x]"}), u"[y]", 3},
+      {"the names follow the first >>", Lines({u"s>>[|p]>>B[q],[r]", u"[r]", u"p]>>B[q] odd"}), u"p]>>B[q] odd", 8},
+      {"a plain target read as conditional", Lines({u"s>>App|le", u"pple", u"Apple"}), u"pple", 4},
+      {"a choice item", Lines({u"s??[a],[|b]", u"[a]", u"[b]"}), u"[b]", 3},
+      {"a choice item with a space in front", Lines({u"s??[a], [|b]", u"[b]"}), u"", 0},
+      {"a missing target", Lines({u"s>>[|nowhere]", u"[b]"}), u"", 0},
+      {"a jump after END still names its line", Lines({u"s>>[|b]::END", u"[b]"}), u"[b]", 3},
+      {"not on a target", Lines({u"|s>>[b]", u"[b]"}), u"", 0},
+      {"a target holding a lone LF", Lines({u"s>>[|a]\nb", u"[a]\nb"}), u"[a]\nb", 5},
+  };
+  for (const Row& row : rows) {
+    const Cursor cursor = WithCursor(row.story);
+    StoryAnalysis analysis(cursor.Text);
+    const std::optional<StoryPlace> place = LandingPlaceAt(analysis, cursor.Pos);
+    if (row.landsOn.empty()) {
+      EXPECT_FALSE(place) << row.reason;
+      continue;
+    }
+    ASSERT_TRUE(place) << row.reason;
+    EXPECT_EQ(LineTextAt(analysis, place->Pos), row.landsOn) << row.reason;
+    EXPECT_EQ(place->Length, row.matched) << row.reason;
+  }
+}
+
+TEST(StoryNavigation, WaysIntoALineAreEveryJumpChoiceAndRunOn) {
+  const std::u16string text = Lines({
+      u"[start]Hello",          // runs on into line 2
+      u"[x]Here",               // the label line asked about
+      u"Go>>[x]",               // jump
+      u"Cond>>A[x],[y]",        // conditional, first name
+      u"Cond>>B[y],[x]",        // conditional, second name
+      u"Pick??[y],[x],[x]",     // two keys
+      u"Stop>>[x]::END",        // never taken
+      u"Wait>>[x]??[y]",        // a choice waits first: the jump is never followed
+      u"[y]",
+      u"Pre>>[x",               // a prefix of the label lands there too
+  });
+  StoryAnalysis analysis(text);
+  const std::vector<WayIn> ways = WaysInto(analysis, 1);
+  std::vector<std::u16string> from;
+  for (const WayIn& way : ways) from.push_back(LineTextAt(analysis, way.Place.Pos));
+  EXPECT_EQ(from, (std::vector<std::u16string>{u"[start]Hello", u"Go>>[x]", u"Cond>>A[x],[y]", u"Cond>>B[y],[x]",
+                                               u"Pick??[y],[x],[x]", u"Pick??[y],[x],[x]", u"Pre>>[x"}));
+  const std::vector<LabelWays> counts = WaysIntoLabelLines(analysis);
+  ASSERT_EQ(counts.size(), 2u);
+  EXPECT_EQ(counts[0].Line, 1u);
+  EXPECT_EQ(counts[0].Count, 7u);
+  EXPECT_EQ(counts[1].Line, 8u);  // [y]: two conditional names, one key; "Wait" waits on its choice
+  EXPECT_EQ(counts[1].Count, 4u);
+}
+
+TEST(StoryRename, RenamesALabelAndTheTargetsThatNameItExactly) {
+  struct Row {
+    const char* reason;
+    std::u16string story;  // "|" is the cursor
+    std::u16string newName;
+    std::u16string after;  // the story after the edits; empty when refused
+    const char* refusal;   // words the refusal holds
+  };
+  const std::vector<Row> rows = {
+      {"from the label line", Lines({u"s>>[a]", u"[|a]A", u"t??[a],[b]", u"[b]"}), u"c",
+       Lines({u"s>>[c]", u"[c]A", u"t??[c],[b]", u"[b]"}), ""},
+      {"from a target, brackets given", Lines({u"s>>[|a]", u"[a]A"}), u"[c]", Lines({u"s>>[c]", u"[c]A"}), ""},
+      {"both names of a conditional jump", Lines({u"s>>A[a],[a]", u"[|a]"}), u"z",
+       Lines({u"s>>A[z],[z]", u"[z]"}), ""},
+      {"a second definition is not renamed", Lines({u"s>>[a]", u"[|a]1", u"[a]2"}), u"c",
+       Lines({u"s>>[c]", u"[c]1", u"[a]2"}), ""},
+      {"another line already has the new label earlier", Lines({u"s>>[a]", u"[b]B", u"[|a]A"}), u"b", u"",
+       "jump target \"[a]\" on line 1 lands: line 2 instead of line 3"},
+      {"a later line would lose its targets", Lines({u"s>>[b]", u"[|a]A", u"[b]B"}), u"b", u"",
+       "jump target \"[b]\" on line 1"},
+      {"a prefix target would land elsewhere", Lines({u"s>>[ab", u"[|abc]", u"[abd]"}), u"x", u"",
+       "\"[ab\" on line 1 lands: line 3 instead of line 2"},
+      {"a missing target would begin to land", Lines({u"s>>[c]", u"[|a]"}), u"c", u"", "line 2 instead of no line"},
+      {"a name that would end the label", Lines({u"s>>[a]", u"[|a]"}), u"x]y", u"", "cannot hold \"]\""},
+      {"a name that would split a list", Lines({u"s>>[a]", u"[|a]"}), u"x,y", u"", "cannot hold \",\""},
+      {"a name that begins a marker", Lines({u"s>>[a]", u"[|a]"}), u"x>>y", u"", "cannot hold \">>\""},
+      {"spaces around the name", Lines({u"s>>[a]", u"[|a]"}), u" x", u"", "spaces"},
+      {"a target that only begins the label", Lines({u"s>>[|a", u"[a]"}), u"x", u"", "not the whole label"},
+      {"no label here", Lines({u"s|ay", u"[a]"}), u"x", u"", "only a label"},
+  };
+  for (const Row& row : rows) {
+    const Cursor cursor = WithCursor(row.story);
+    StoryAnalysis analysis(cursor.Text);
+    std::string why;
+    const std::vector<StoryEdit> edits = RenameLabel(analysis, cursor.Pos, row.newName, why);
+    if (row.after.empty()) {
+      EXPECT_TRUE(edits.empty()) << row.reason;
+      EXPECT_NE(why.find(row.refusal), std::string::npos) << row.reason << ": " << why;
+    } else {
+      EXPECT_EQ(EditedText(analysis.Text(), edits), row.after) << row.reason << ": " << why;
+    }
+  }
+}
+
+TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
+  struct Row {
+    const char* reason;
+    std::u16string line;  // "|" is the cursor
+    bool none;
+    CompletionSpot::Kind kind;
+    std::u16string typed;
+  };
+  using Kind = CompletionSpot::Kind;
+  const std::vector<Row> rows = {
+      {"after >>", u"Go>>|", false, Kind::Label, u""},
+      {"a label begun", u"Go>>[ro|", false, Kind::Label, u"[ro"},
+      {"after a conditional jump's letter", u"Go>>A|", false, Kind::Label, u""},
+      {"a conditional jump's first name", u"Go>>B[x|", false, Kind::Label, u"[x"},
+      {"a conditional jump's second name", u"Go>>C[x],[|", false, Kind::Label, u"["},
+      {"a plain target that begins with A", u"Go>>Ap|", false, Kind::Label, u"Ap"},
+      {"the first item of a choice", u"Pick??|", false, Kind::Label, u""},
+      {"a later item of a choice", u"Pick??[a],[b|", false, Kind::Label, u"[b"},
+      {">> after ?? is still the choice list", u"Pick??[a]>>|", false, Kind::Label, u"[a]>>"},
+      {"a command keyword", u"Hi::AO|", false, Kind::Keyword, u"AO"},
+      {"a second keyword", u"Hi::AON B|", false, Kind::Keyword, u"B"},
+      {"inside the line's own label", u"[ro|", true, Kind::Label, u""},
+      {"plain text", u"Hello |", true, Kind::Label, u""},
+      {">> after :: is part of the command", u"Hi::END>>|", false, Kind::Keyword, u""},
+  };
+  for (const Row& row : rows) {
+    const Cursor cursor = WithCursor(Lines({u"[start]", row.line}));
+    StoryAnalysis analysis(cursor.Text);
+    const std::optional<CompletionSpot> spot = CompletionAt(analysis, cursor.Pos);
+    if (row.none) {
+      EXPECT_FALSE(spot) << row.reason;
+      continue;
+    }
+    ASSERT_TRUE(spot) << row.reason;
+    EXPECT_EQ(spot->What, row.kind) << row.reason;
+    EXPECT_EQ(std::u16string(spot->Typed), row.typed) << row.reason;
+    EXPECT_EQ(spot->From + static_cast<int64_t>(spot->Typed.size()), cursor.Pos) << row.reason;
+  }
+}
+
+TEST(StoryTokens, ColourTheMarkupAsTheInterpreterReadsIt) {
+  using Kind = StoryToken::Kind;
+  struct Row {
+    const char* reason;
+    std::u16string line;
+    std::vector<std::pair<std::u16string, Kind>> tokens;
+  };
+  const std::vector<Row> rows = {
+      {"label, jump", u"[a]Go>>[b]", {{u"[a]", Kind::Label}, {u">>", Kind::JumpMarker}, {u"[b]", Kind::Target}}},
+      {"conditional jump",
+       u"Go>>A[b],[c]",
+       {{u">>", Kind::JumpMarker}, {u"A", Kind::Flag}, {u"[b]", Kind::Target}, {u"[c]", Kind::Target}}},
+      {"command keywords in any case",
+       u"Hi::aonxEND",
+       {{u"::", Kind::CommandMarker}, {u"a", Kind::Flag}, {u"on", Kind::Keyword}, {u"x", Kind::Command},
+        {u"END", Kind::Keyword}}},
+      {"choice with its items, markers after ?? in the list",
+       u"Pick??[a],[b]>>c",
+       {{u"??", Kind::ChoiceMarker}, {u"[a]", Kind::ChoiceItem}, {u"[b]>>c", Kind::ChoiceItem}}},
+      {"the names, read after the first >>, hide the deciding marker",
+       u"s>>[p]>>B[q]",
+       {{u">>", Kind::JumpMarker}, {u"p]>>B[q]", Kind::Target}}},
+  };
+  for (const Row& row : rows) {
+    const std::u16string text = Lines({row.line});
+    StoryAnalysis analysis(text);
+    std::vector<std::pair<std::u16string, Kind>> found;
+    for (const StoryToken& token : StoryTokensOf(analysis)) {
+      found.emplace_back(text.substr(static_cast<size_t>(token.Pos - 1), static_cast<size_t>(token.Length)),
+                         token.TokenKind);
+    }
+    EXPECT_EQ(found, row.tokens) << row.reason;
+  }
+}
+
+TEST(StoryFixes, MendTheObviousMistakes) {
+  struct Row {
+    const char* reason;
+    std::u16string editor;  // "|" is the cursor
+    const char* title;      // words of the fix's title
+    std::u16string after;   // the story once that fix is made; empty: no such fix
+  };
+  const std::vector<Row> rows = {
+      {"space in front of a choice item", u"s??[a], [|b]\r\n[b]\r\n", "Remove the space",
+       u"s??[a],[b]\r\n[b]\r\n"},
+      {"plain jump read as conditional", u"s>>App|le\r\nApple pie\r\n", "Bracket",
+       u"s>>[Apple]\r\n[Apple]Apple pie\r\n"},
+      {"no bracketing where another target would lose its line", u"s>>App|le\r\nApple pie\r\nt??Apple\r\n",
+       "Bracket", u""},
+      {"nearest label", u"s>>[rood|]\r\n[road]\r\n[far]\r\n", "Change to the label \"[road]\"",
+       u"s>>[road]\r\n[road]\r\n[far]\r\n"},
+      {"new passage, document without a last break", u"s>>[new|]\r\n[b]", "Create the passage",
+       u"s>>[new]\r\n[b]\r\n[new]"},
+      {"new passage, document ending in a break", u"s>>[new|]\r\n[b]\r\n", "Create the passage",
+       u"s>>[new]\r\n[b]\r\n[new]\r\n"},
+      {"no passage for a misread jump's names", u"s>>App|le\r\n", "Create the passage", u""},
+      {"lone LFs everywhere", u"a\nb|\r\nc\nd\r\n", "lone LF", u"a\r\nb\r\nc\r\nd\r\n"},
+  };
+  for (const Row& row : rows) {
+    const Cursor cursor = WithCursor(row.editor);
+    StoryAnalysis analysis(cursor.Text);
+    const int64_t pos = analysis.Story().StoryPos(static_cast<size_t>(cursor.Pos - 1));
+    const std::vector<StoryFix> fixes = FixesWithin(analysis, pos, pos);
+    const StoryFix* fix = nullptr;
+    for (const StoryFix& each : fixes) {
+      if (each.Title.find(row.title) != std::string::npos) fix = &each;
+    }
+    if (row.after.empty()) {
+      EXPECT_EQ(fix, nullptr) << row.reason;
+      continue;
+    }
+    ASSERT_NE(fix, nullptr) << row.reason;
+    // The edits go to the editor's text, where the document may lack its
+    // last line break.
+    std::u16string after = cursor.Text;
+    for (auto edit = fix->Edits.rbegin(); edit != fix->Edits.rend(); ++edit) {
+      const size_t from = analysis.Story().EditorOffset(edit->Pos);
+      after.replace(from, analysis.Story().EditorOffset(edit->Pos + edit->Length) - from, edit->Text);
+    }
+    EXPECT_EQ(after, row.after) << row.reason;
+  }
+}
+
+TEST(StoryHover, SaysWhatTheReaderDoesWithTheLine) {
+  struct Row {
+    const char* reason;
+    std::u16string story;  // "|" is the cursor
+    std::vector<const char*> says;
+  };
+  const std::vector<Row> rows = {
+      {"a choice", Lines({u"[s]Pick|??[a],[nope]", u"[a]A"}),
+       {"Shows ` Pick `", "Key 1, ` [a] `: line 2, ` [a]A `", "Key 2, ` [nope] `: begins no line"}},
+      {"a conditional jump and flags", Lines({u"[s]Go>|>A[a],[b]::bon aoff", u"[a]", u"[b]"}),
+       {"With flag A on, jumps (after an empty step) to line 2", "With flag A off", "Switches A off, B on."}},
+      {"END", Lines({u"[s]B|ye::END", u"Lost"}), {"END: the story stops"}},
+      {"a line nothing reaches", Lines({u"[s]Bye::END", u"Lo|st"}), {"Never reached"}},
+  };
+  for (const Row& row : rows) {
+    const Cursor cursor = WithCursor(row.story);
+    StoryAnalysis analysis(cursor.Text);
+    const std::string hover = HoverAt(analysis, cursor.Pos);
+    for (const char* words : row.says) EXPECT_NE(hover.find(words), std::string::npos) << row.reason << "\n" << hover;
+  }
+}
+
+}  // namespace

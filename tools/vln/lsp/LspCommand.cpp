@@ -1,0 +1,34 @@
+#include "tools/vln/lsp/LspCommand.h"
+
+#include <ostream>
+
+#include "platform/StandardStreams.h"
+#include "tools/vln/lsp/LspServer.h"
+
+namespace {
+
+class StandardInput : public ByteSource {
+ public:
+  int64_t Read(char* into, size_t room) override { return ReadStandardInput(into, room); }
+};
+
+class StandardOutput : public ByteSink {
+ public:
+  bool Write(std::string_view bytes) override { return WriteStandardOutput(bytes.data(), bytes.size()); }
+};
+
+}  // namespace
+
+int RunLsp(const std::vector<std::string>& args, std::ostream& err) {
+  for (const std::string& arg : args) {
+    // Clients add --stdio by convention; standard streams are all there is.
+    if (arg != "--stdio") {
+      err << "vln lsp: unknown option \"" << arg << "\"\nusage: vln lsp [--stdio]\n";
+      return 2;
+    }
+  }
+  UseBinaryStandardStreams();
+  StandardInput in;
+  StandardOutput out;
+  return RunLspSession(in, out);
+}

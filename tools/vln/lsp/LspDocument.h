@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "tools/vln/lsp/EditorLines.h"
+#include "tools/vln/lsp/LspJson.h"
+#include "tools/vln/lsp/LspPositions.h"
+#include "tools/vln/lsp/StoryAnalysis.h"
+
+// One open document as the editor holds it, and the translation between the
+// protocol's positions and the story's.
+class LspDocument {
+ public:
+  LspDocument(std::string uri, int64_t version, std::u16string text, PositionEncoding encoding);
+
+  const std::string& Uri() const { return uri_; }
+  int64_t Version() const { return version_; }
+  const std::u16string& Text() const { return text_; }
+  const EditorLines& Lines() const { return *lines_; }
+  PositionEncoding Encoding() const { return encoding_; }
+
+  void Replace(std::u16string text, int64_t version);
+  // Replaces the units between two offsets (in either order, clamped to the
+  // text) with `text`.
+  void Edit(size_t from, size_t to, std::u16string_view text);
+  void SetVersion(int64_t version) { version_ = version; }
+
+  // The analysis of the current text, made when first asked for.
+  StoryAnalysis& Analysis();
+
+  // Protocol positions and ranges.
+  std::optional<size_t> OffsetOf(const Json& position) const;
+  Json PositionOf(size_t offset) const;
+  Json RangeOf(size_t from, size_t to) const;
+  // The editor range of story units [pos, pos + length).
+  Json StoryRange(int64_t pos, int64_t length);
+  // The story position a protocol position stands for.
+  std::optional<int64_t> StoryPosOf(const Json& position);
+
+ private:
+  void Changed();
+
+  std::string uri_;
+  int64_t version_;
+  std::u16string text_;
+  PositionEncoding encoding_;
+  std::unique_ptr<EditorLines> lines_;
+  std::unique_ptr<StoryAnalysis> analysis_;
+};

@@ -1,0 +1,98 @@
+// velnori/map and velnori/play: what the author's tool's map and play give,
+// for the document's current text, for editor extensions to show beside it.
+#include "tools/vln/lsp/EditorTextInput.h"
+#include "tools/vln/lsp/LspRequests.h"
+#include "tools/vln/map/MapCommand.h"
+#include "tools/vln/map/MapDot.h"
+#include "tools/vln/map/MapRender.h"
+#include "tools/vln/map/StoryMap.h"
+#include "tools/vln/play/PlayEvent.h"
+#include "tools/vln/play/PlayReport.h"
+#include "tools/vln/play/PlaySession.h"
+
+namespace {
+
+LspReply Map(LspDocument& document, const Json& params) {
+  const std::string format = StringMember(params, "format").value_or("dot");
+  if (format != "dot" && format != "svg") {
+    return LspError{LspErrorCode::InvalidParams, "format is \"dot\" or \"svg\", not \"" + format + "\""};
+  }
+  StoryAnalysis& analysis = document.Analysis();
+  const StoryMap& map = analysis.Map();
+  Json result;
+  result["format"] = "dot";
+  result["text"] = StoryMapDot(map);
+  // Past this many passages a layout takes minutes; the DOT comes at once.
+  if (format == "svg" && CanRenderMaps() && map.Passages.size() <= MaxLaidOutPassages) {
+    const MapLayout layout = map.Passages.size() > MaxFullLayoutPassages ? MapLayout::Quick : MapLayout::Full;
+    std::string image;
+    if (const std::string problem = RenderDot(result["text"].get<std::string>(), "svg", layout, image);
+        !problem.empty()) {
+      return LspError{LspErrorCode::RequestFailed, problem};
+    }
+    result["format"] = "svg";
+    result["text"] = std::move(image);
+  }
+  Json passages = Json::array();
+  const auto& lines = analysis.Lines().Lines();
+  for (const StoryMap::Passage& passage : map.Passages) {
+    const int64_t start = lines[passage.FirstLine].Start;
+    passages.push_back({{"id", "L" + std::to_string(passage.FileLine)},
+                        {"label", Utf8Of(passage.Label)},
+                        {"range", document.StoryRange(start, lines[passage.LastLine].End - start)}});
+  }
+  result["passages"] = std::move(passages);
+  return result;
+}
+
+LspReply Play(LspDocument& document, const Json& params) {
+  std::vector<PlayEvent> events;
+  if (const Json* given = Member(params, "events")) {
+    if (!given->is_array()) return LspError{LspErrorCode::InvalidParams, "events is a list of event names"};
+    for (const Json& word : *given) {
+      std::optional<PlayEvent> event = word.is_string() ? ParsePlayEvent(word.get<std::string>()) : std::nullopt;
+      if (!event) return LspError{LspErrorCode::InvalidParams, "unknown event " + JsonText(word)};
+      events.push_back(std::move(*event));
+    }
+  }
+  StoryAnalysis& analysis = document.Analysis();
+  std::optional<int32_t> from;
+  if (const Json* line = Member(params, "fromLine"); line != nullptr && !line->is_null()) {
+    const std::optional<int64_t> number = IntegerMember(params, "fromLine");
+    if (!number || *number < 0 || static_cast<size_t>(*number) >= document.Lines().Count()) {
+      return LspError{LspErrorCode::InvalidParams, "fromLine is no line of the document"};
+    }
+    from = static_cast<int32_t>(analysis.Story().StoryPos(document.Lines().Start(static_cast<size_t>(*number))));
+  }
+
+  // The document's own text is the story, whatever the Open dialog names.
+  EditorTextInput input(document.Text());
+  PlaySession session("document", input);
+  session.Start();
+  PlayStep start = session.Apply(*ParsePlayEvent("open"));
+  start.Event = "start";
+  if (from && !analysis.Text().empty()) {
+    session.SetReadPosition(*from);
+    start.Pos = *from;
+  }
+  const auto stepJson = [&](const PlayStep& step) {
+    Json json = PlayStepJson(step);
+    json["line"] = step.ShownFrom ? Json(document.PositionOf(analysis.Story().EditorOffset(*step.ShownFrom))["line"])
+                                  : Json(nullptr);
+    return json;
+  };
+  Json steps = Json::array();
+  steps.push_back(stepJson(start));
+  for (const PlayEvent& event : events) {
+    if (session.Ended()) break;
+    steps.push_back(stepJson(session.Apply(event)));
+  }
+  return Json{{"steps", std::move(steps)}};
+}
+
+}  // namespace
+
+void AddExtensionRequests(LspServer& server) {
+  server.AddRequest("velnori/map", ForDocument(server, Map));
+  server.AddRequest("velnori/play", ForDocument(server, Play));
+}

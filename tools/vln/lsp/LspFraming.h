@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Where the messages come from and go to: the standard streams in the
+// program, strings in the tests.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // As ReadStandardInput: a count, 0 at the end, -1 on failure.
+  virtual int64_t Read(char* into, size_t room) = 0;
+};
+
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual bool Write(std::string_view bytes) = 0;
+};
+
+// One thing read from the stream of messages.
+struct LspFrame {
+  enum class Kind {
+    Message,    // Body holds one whole message
+    TooLarge,   // its Content-Length is over the limit; Problem says so
+    BadHeader,  // a header that makes no sense; Problem says why
+    End,        // the input has ended (a message cut short is dropped)
+  };
+  Kind FrameKind = Kind::End;
+  std::string Body;
+  std::string Problem;
+};
+
+// Reads messages framed by a header of "Name: value" lines, each ended by
+// CR LF, an empty line, and Content-Length bytes of body. After a header it
+// cannot make sense of, or a body too large to take, it goes on at the next
+// "Content-Length:" in the stream, so one bad message costs only itself and
+// memory stays bounded whatever the stream says.
+class LspFrameReader {
+ public:
+  LspFrameReader(ByteSource& in, size_t maxBody) : in_(in), maxBody_(maxBody) {}
+
+  LspFrame Next();
+  // Whether a whole message is already read in, so that Next will not wait.
+  bool HasWholeMessage() const;
+
+ private:
+  // Reads more input; false at the end.
+  bool Fill();
+  std::string_view Pending() const { return std::string_view(buffer_).substr(start_); }
+  // Drops input up to the next "Content-Length:"; false at the end.
+  bool SkipToNextHeader();
+  bool ParseHeader(std::string_view header, uint64_t& length, std::string& problem) const;
+
+  ByteSource& in_;
+  size_t maxBody_;
+  std::string buffer_;
+  size_t start_ = 0;
+  bool ended_ = false;
+  // The input since the last header is no message: look for the next one.
+  bool resync_ = false;
+};
+
+// "Content-Length: N" CR LF CR LF, then the body.
+std::string FramedMessage(std::string_view body);

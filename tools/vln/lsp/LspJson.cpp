@@ -1,0 +1,39 @@
+#include "tools/vln/lsp/LspJson.h"
+
+#include "tools/vln/reading/Utf8.h"
+
+const Json* Member(const Json& object, std::string_view key) {
+  if (!object.is_object()) return nullptr;
+  const auto found = object.find(key);
+  return found == object.end() ? nullptr : &*found;
+}
+
+std::optional<std::string> StringMember(const Json& object, std::string_view key) {
+  const Json* member = Member(object, key);
+  if (member == nullptr || !member->is_string()) return std::nullopt;
+  return member->get_ref<const std::string&>();
+}
+
+std::optional<int64_t> IntegerMember(const Json& object, std::string_view key) {
+  const Json* member = Member(object, key);
+  if (member == nullptr) return std::nullopt;
+  if (member->is_number_integer()) return member->get<int64_t>();
+  if (member->is_number_unsigned()) {
+    const auto value = member->get<uint64_t>();
+    if (value > static_cast<uint64_t>(INT64_MAX)) return std::nullopt;
+    return static_cast<int64_t>(value);
+  }
+  return std::nullopt;
+}
+
+std::string Utf8Of(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  ForEachCodePoint(
+      text, [&](char32_t cp) { AppendUtf8(out, cp); }, [&](char16_t) { AppendUtf8(out, 0xFFFD); });
+  return out;
+}
+
+std::string JsonText(const Json& message) {
+  return message.dump(-1, ' ', false, Json::error_handler_t::replace);
+}

@@ -1,0 +1,265 @@
+#include "tools/vln/lsp/LspServer.h"
+
+#include <exception>
+#include <new>
+
+#include "tools/vln/lsp/LspCapabilities.h"
+#include "tools/vln/lsp/LspRequests.h"
+#include "tools/vln/reading/Utf8.h"
+
+namespace {
+
+// A text from the client; the parser has made sure it is UTF-8.
+std::u16string TextOf(const std::string& utf8) { return Utf8ToUtf16(utf8); }
+
+}  // namespace
+
+LspServer::LspServer(ByteSink& out) : out_(out) {
+  AddRequest("initialize", [this](const Json& params) { return Initialize(params); });
+  AddRequest("shutdown", [this](const Json&) -> LspReply {
+    shutDown_ = true;
+    return Json(nullptr);
+  });
+  AddStoryRequests(*this);
+}
+
+void LspServer::AddRequest(std::string method, Handler handler) {
+  requests_[std::move(method)] = std::move(handler);
+}
+
+void LspServer::Send(const Json& message) { out_.Write(FramedMessage(JsonText(message))); }
+
+void LspServer::Reply(const Json& id, const LspReply& reply) {
+  Json message;
+  message["jsonrpc"] = "2.0";
+  message["id"] = id;
+  if (const Json* result = std::get_if<Json>(&reply)) {
+    message["result"] = *result;
+  } else {
+    const LspError& error = std::get<LspError>(reply);
+    message["error"] = {{"code", error.Code}, {"message", error.Message}};
+  }
+  Send(message);
+}
+
+void LspServer::Notify(std::string_view method, Json params) {
+  Json message;
+  message["jsonrpc"] = "2.0";
+  message["method"] = method;
+  message["params"] = std::move(params);
+  Send(message);
+}
+
+void LspServer::LogMessage(int type, const std::string& text) {
+  Notify("window/logMessage", {{"type", type}, {"message", "vln lsp: " + text}});
+}
+
+void LspServer::RefuseFrame(const LspFrame& frame) {
+  const int code = frame.FrameKind == LspFrame::Kind::TooLarge ? LspErrorCode::InvalidRequest
+                                                               : LspErrorCode::ParseError;
+  Reply(nullptr, LspError{code, frame.Problem});
+  // A notification over the limit, such as a huge document, has no answer
+  // to carry the error, so the user hears of it too.
+  if (frame.FrameKind == LspFrame::Kind::TooLarge) {
+    Notify("window/showMessage", {{"type", 1}, {"message", "vln lsp: " + frame.Problem}});
+  }
+}
+
+void LspServer::Handle(std::string_view body) {
+  Json message;
+  try {
+    message = Json::parse(body);
+  } catch (const Json::parse_error& error) {
+    Reply(nullptr, LspError{LspErrorCode::ParseError, std::string("message is not JSON: ") + error.what()});
+    return;
+  }
+  HandleMessage(message);
+}
+
+void LspServer::HandleMessage(const Json& message) {
+  const Json* id = Member(message, "id");
+  const bool request = id != nullptr;
+  if (request && !id->is_string() && !id->is_number_integer() && !id->is_number_unsigned()) {
+    Reply(nullptr, LspError{LspErrorCode::InvalidRequest, "a request's id is a number or a string"});
+    return;
+  }
+  const std::optional<std::string> method = StringMember(message, "method");
+  if (!method) {
+    // An answer to a request of ours (we send none), or nothing at all.
+    if (!message.is_object() || (Member(message, "result") == nullptr && Member(message, "error") == nullptr)) {
+      Reply(request ? *id : Json(nullptr), LspError{LspErrorCode::InvalidRequest, "message has no method"});
+    }
+    return;
+  }
+  static const Json NoParams = Json::object();
+  const Json* given = Member(message, "params");
+  const Json& params = given != nullptr ? *given : NoParams;
+
+  if (!request) {
+    try {
+      HandleNotification(*method, params);
+    } catch (const std::exception& error) {
+      LogMessage(1, *method + " failed: " + error.what());
+    }
+    return;
+  }
+
+  if (!initialized_ && *method != "initialize") {
+    Reply(*id, LspError{LspErrorCode::ServerNotInitialized, "the server is not initialized yet"});
+    return;
+  }
+  if (shutDown_) {
+    Reply(*id, LspError{LspErrorCode::InvalidRequest, "the server is shut down; only exit is left"});
+    return;
+  }
+  const auto handler = requests_.find(*method);
+  if (handler == requests_.end()) {
+    Reply(*id, LspError{LspErrorCode::MethodNotFound, "no such method: " + *method});
+    return;
+  }
+  LspReply reply;
+  try {
+    reply = handler->second(params);
+  } catch (const std::bad_alloc&) {
+    reply = LspError{LspErrorCode::RequestFailed, "out of memory"};
+  } catch (const std::exception& error) {
+    reply = LspError{LspErrorCode::InternalError, error.what()};
+  }
+  Reply(*id, reply);
+}
+
+void LspServer::HandleNotification(const std::string& method, const Json& params) {
+  if (method == "exit") {
+    exited_ = true;
+  } else if (!initialized_ || shutDown_) {
+    // Dropped, as the protocol asks of notifications before initialize.
+  } else if (method == "textDocument/didOpen") {
+    DidOpen(params);
+  } else if (method == "textDocument/didChange") {
+    DidChange(params);
+  } else if (method == "textDocument/didClose") {
+    DidClose(params);
+  }
+  // Anything else ("initialized", "$/cancelRequest": every request is
+  // answered before the next message is read) needs nothing.
+}
+
+LspReply LspServer::Initialize(const Json& params) {
+  if (initialized_) return LspError{LspErrorCode::InvalidRequest, "initialize was already sent"};
+  const Json* general = Member(params, "capabilities");
+  general = general != nullptr ? Member(*general, "general") : nullptr;
+  const Json* encodings = general != nullptr ? Member(*general, "positionEncodings") : nullptr;
+  if (encodings != nullptr && encodings->is_array()) {
+    for (const Json& offered : *encodings) {
+      if (offered == "utf-8") encoding_ = PositionEncoding::Utf8;
+    }
+  }
+  initialized_ = true;
+  Json result;
+  result["capabilities"] = ServerCapabilities(encoding_);
+  result["serverInfo"] = {{"name", "vln lsp"}};
+  return result;
+}
+
+LspDocument* LspServer::DocumentOf(const Json& params) {
+  const Json* document = Member(params, "textDocument");
+  const std::optional<std::string> uri = document ? StringMember(*document, "uri") : std::nullopt;
+  if (!uri) return nullptr;
+  const auto found = documents_.find(*uri);
+  return found == documents_.end() ? nullptr : found->second.get();
+}
+
+void LspServer::DidOpen(const Json& params) {
+  const Json* document = Member(params, "textDocument");
+  const std::optional<std::string> uri = document ? StringMember(*document, "uri") : std::nullopt;
+  const std::optional<std::string> text = document ? StringMember(*document, "text") : std::nullopt;
+  if (!uri || !text) {
+    LogMessage(2, "didOpen without textDocument.uri and text is ignored");
+    return;
+  }
+  const int64_t version = IntegerMember(*document, "version").value_or(0);
+  documents_[*uri] = std::make_unique<LspDocument>(*uri, version, TextOf(*text), encoding_);
+  due_[*uri] = true;
+}
+
+void LspServer::DidChange(const Json& params) {
+  LspDocument* document = DocumentOf(params);
+  if (document == nullptr) {
+    LogMessage(2, "didChange for a document that is not open is ignored");
+    return;
+  }
+  const Json* changes = Member(params, "contentChanges");
+  if (changes == nullptr || !changes->is_array()) {
+    LogMessage(2, "didChange without contentChanges is ignored");
+    return;
+  }
+  for (const Json& change : *changes) {
+    const std::optional<std::string> text = StringMember(change, "text");
+    if (!text) continue;
+    const Json* range = Member(change, "range");
+    if (range == nullptr) {
+      document->Replace(TextOf(*text), document->Version());
+      continue;
+    }
+    const Json* start = Member(*range, "start");
+    const Json* end = Member(*range, "end");
+    const std::optional<size_t> from = start ? document->OffsetOf(*start) : std::nullopt;
+    const std::optional<size_t> to = end ? document->OffsetOf(*end) : std::nullopt;
+    if (!from || !to) {
+      LogMessage(2, "a change without a valid range is ignored");
+      continue;
+    }
+    document->Edit(*from, *to, TextOf(*text));
+  }
+  if (const Json* identifier = Member(params, "textDocument")) {
+    if (const std::optional<int64_t> version = IntegerMember(*identifier, "version")) {
+      document->SetVersion(*version);
+    }
+  }
+  due_[document->Uri()] = true;
+}
+
+void LspServer::DidClose(const Json& params) {
+  LspDocument* document = DocumentOf(params);
+  if (document == nullptr) return;
+  const std::string uri = document->Uri();
+  documents_.erase(uri);
+  due_.erase(uri);
+  // The editor forgets the document; so should its problem list.
+  Notify("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", Json::array()}});
+}
+
+void LspServer::PublishDue() {
+  for (auto& [uri, due] : due_) {
+    if (!due) continue;
+    due = false;
+    const auto found = documents_.find(uri);
+    if (found != documents_.end()) Publish(*found->second);
+  }
+}
+
+void LspServer::Publish(LspDocument& document) {
+  Json params;
+  params["uri"] = document.Uri();
+  params["version"] = document.Version();
+  params["diagnostics"] = DiagnosticsOf(document);
+  Notify("textDocument/publishDiagnostics", std::move(params));
+}
+
+int RunLspSession(ByteSource& in, ByteSink& out) {
+  LspServer server(out);
+  LspFrameReader reader(in, LspServer::MaxMessageBytes);
+  while (!server.Exited()) {
+    // Diagnostics wait only while more messages are already there: a burst
+    // of changes is analysed once, and nothing is published late.
+    if (!reader.HasWholeMessage()) server.PublishDue();
+    LspFrame frame = reader.Next();
+    if (frame.FrameKind == LspFrame::Kind::End) break;
+    if (frame.FrameKind == LspFrame::Kind::Message) {
+      server.Handle(frame.Body);
+    } else {
+      server.RefuseFrame(frame);
+    }
+  }
+  return server.ExitStatus();
+}

@@ -1,0 +1,43 @@
+#include "tools/vln/lsp/StoryAnalysis.h"
+
+#include "tools/vln/check/CheckStory.h"
+#include "tools/vln/lsp/StoryTargets.h"
+#include "tools/vln/map/StoryMap.h"
+#include "tools/vln/reading/StoryReach.h"
+
+StoryAnalysis::StoryAnalysis(std::u16string_view editorText) : story_(editorText) {}
+
+StoryAnalysis::~StoryAnalysis() = default;
+
+const CheckFindings& StoryAnalysis::Findings() {
+  if (!findings_) {
+    findings_ = Text().empty() ? CheckFindings{EmptyStoryFinding()} : CheckStory(Text(), Lines());
+  }
+  return *findings_;
+}
+
+const StoryTargets& StoryAnalysis::Targets() {
+  if (!targets_) targets_ = std::make_unique<StoryTargets>(Text(), Lines());
+  return *targets_;
+}
+
+const std::vector<bool>& StoryAnalysis::Reached() {
+  if (!reached_) reached_ = ReachedLines(Text(), Lines());
+  return *reached_;
+}
+
+const StoryMap& StoryAnalysis::Map() {
+  if (!map_) map_ = std::make_unique<StoryMap>(BuildStoryMap(Text(), Lines()));
+  return *map_;
+}
+
+// FIXME: vln check makes this finding in its command; it belongs with the
+// other checks, where both could share it.
+CheckFinding EmptyStoryFinding() {
+  CheckFinding finding;
+  finding.Pos = 1;
+  finding.Level = CheckFinding::Severity::Error;
+  finding.Message = "the story is empty: the reader shows \"ファイルが開けません\"";
+  finding.Code = "empty-story";
+  return finding;
+}

@@ -1,0 +1,94 @@
+#include "tools/vln/lsp/StoryHover.h"
+
+#include <vector>
+
+#include "story/StoryStrings.h"
+#include "tools/vln/lsp/StoryCompletion.h"
+#include "tools/vln/lsp/StoryTargets.h"
+#include "tools/vln/reading/LineMarkup.h"
+#include "tools/vln/reading/ReadableText.h"
+
+namespace {
+
+// Inline code that holds any text: a fence longer than any run of
+// backticks in it.
+std::string Code(std::u16string_view text) {
+  const std::string shown = ReadableExcerpt(text, 80);
+  size_t longest = 0;
+  size_t run = 0;
+  for (const char c : shown) {
+    run = c == '`' ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  const std::string fence(longest + 1, '`');
+  return fence + " " + shown + " " + fence;
+}
+
+std::string Where(StoryAnalysis& analysis, const StoryTarget& target) {
+  if (target.Landing == LineLandings::NoLine) {
+    return target.TargetKind == StoryTarget::Kind::Choice ? "begins no line: the key lands in the wrong place"
+                                                          : "begins no line: the story stops";
+  }
+  const StoryLines::Line& line = analysis.Lines().Lines()[target.Landing];
+  return "line " + std::to_string(analysis.Lines().FileLineAt(line.Start)) + ", " +
+         Code(ReadLineMarkup(line.Text).Trimmed);
+}
+
+// The flags the command switches, as the interpreter leaves them: every ON
+// first, then every OFF, so naming both leaves a flag off.
+std::string FlagChanges(std::u16string_view command) {
+  const std::u16string upper = StoryUpperCase(command);
+  std::string changes;
+  for (int flag = 0; flag < 5; ++flag) {
+    const bool on = StoryFind(1, upper, CommandKeywords[static_cast<size_t>(flag)]) > 0;
+    const bool off = StoryFind(1, upper, CommandKeywords[static_cast<size_t>(flag) + 5]) > 0;
+    if (!on && !off) continue;
+    if (!changes.empty()) changes += ", ";
+    changes += std::string(1, static_cast<char>('A' + flag)) + (off ? " off" : " on");
+  }
+  return changes;
+}
+
+}  // namespace
+
+std::string HoverAt(StoryAnalysis& analysis, int64_t pos) {
+  const StoryLines& lines = analysis.Lines();
+  if (lines.Lines().empty()) return "";
+  const size_t index = lines.LineIndexAt(pos);
+  const StoryLines::Line& line = lines.Lines()[index];
+  const LineMarkup markup = ReadLineMarkup(line.Text);
+  std::vector<std::string> parts;
+  parts.push_back(markup.Shown.empty() ? "Shows an empty caption." : "Shows " + Code(markup.Shown));
+  for (const StoryTarget* target : analysis.Targets().OnLine(index)) {
+    switch (target->TargetKind) {
+      case StoryTarget::Kind::Choice:
+        parts.push_back("Key " + std::to_string(target->Key) + ", " + Code(target->Name) + ": " +
+                        Where(analysis, *target));
+        break;
+      case StoryTarget::Kind::Jump:
+        if (target->Taken) parts.push_back("Jumps (after an empty step) to " + Where(analysis, *target));
+        break;
+      case StoryTarget::Kind::FlagOn:
+      case StoryTarget::Kind::FlagOff:
+        if (target->Taken) {
+          parts.push_back(std::string("With flag ") + static_cast<char>('A' + target->Flag) +
+                          (target->TargetKind == StoryTarget::Kind::FlagOn ? " on" : " off") +
+                          ", jumps (after an empty step) to " + Where(analysis, *target));
+        }
+        break;
+    }
+  }
+  if (markup.HasCommand) {
+    if (const std::string changes = FlagChanges(markup.Command); !changes.empty()) {
+      parts.push_back("Switches " + changes + ".");
+    }
+    if (markup.Ends) parts.push_back("END: the story stops after this line.");
+  }
+  if (!analysis.Reached()[index]) parts.push_back("Never reached: no reading from the first line shows it.");
+  std::string text;
+  for (const std::string& part : parts) {
+    if (!text.empty()) text += "\n\n";
+    text += part;
+  }
+  return text;
+}

@@ -1,0 +1,28 @@
+#include "tools/vln/lsp/StoryLabels.h"
+
+#include <string>
+#include <unordered_set>
+
+#include "tools/vln/reading/LineMarkup.h"
+
+std::u16string_view LineLabel(std::u16string_view line) {
+  if (line.empty() || line.front() != u'[') return {};
+  const size_t close = line.find(u']');
+  return close == std::u16string_view::npos ? std::u16string_view() : line.substr(0, close + 1);
+}
+
+std::vector<StoryLabel> StoryLabelsOf(const StoryLines& lines) {
+  std::vector<StoryLabel> labels;
+  std::unordered_set<std::u16string_view> seen;
+  for (size_t i = 1; i < lines.Lines().size(); ++i) {
+    const std::u16string_view label = LineLabel(lines.Lines()[i].Text);
+    if (!label.empty() && seen.insert(label).second) labels.push_back({label, i});
+  }
+  return labels;
+}
+
+bool RunsOnToNextLine(std::u16string_view line) {
+  const LineMarkup markup = ReadLineMarkup(line);
+  const bool choicePending = markup.HasChoice && !markup.ChoiceList.empty();
+  return !choicePending && !markup.Ends && !markup.HasJump();
+}
