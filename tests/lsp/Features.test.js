@@ -389,7 +389,7 @@ describe('quick fixes', () => {
   // at: the text the finding covers; expect: the story after the fix.
   const cases = [
     { why: 'remove the space in front of a choice item', text: mistakes, at: ' [blue]', expect: mistakes.replace(', [blue]', ',[blue]') },
-    { why: 'bracket a jump read as conditional', text: '[s]Go>>Bedroom\r\nBedroom\r\n', at: 'Bedroom', expect: '[s]Go>>[Bedroom]\r\nBedroom\r\n' },
+    { why: 'bracket a jump read as conditional, and the line it meant', text: '[s]Go>>Bedroom\r\nBedroom\r\n', at: 'Bedroom', expect: '[s]Go>>[Bedroom]\r\n[Bedroom]Bedroom\r\n' },
     { why: 'the nearest existing label', text: '[s]Go>>[raod]\r\n[road]x\r\n', at: '[raod]', expect: '[s]Go>>[road]\r\n[road]x\r\n' },
     { why: 'create the missing passage at the end', text: '[s]Go>>[raod]\r\n[road]x\r\n', at: '[raod]', expect: /^\[s\]Go>>\[raod\]\r\n\[road\]x\r\n\[raod\][^\r\n]*(\r\n)?$/ },
   ];

@@ -2,19 +2,9 @@
 
 #include <algorithm>
 
+#include "tools/vln/check/CheckText.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryProbe.h"
-
-std::u16string_view ListItemView(std::u16string_view list, int index) {
-  size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    const size_t comma = list.find(u',', start);
-    if (comma == std::u16string_view::npos) return list.substr(list.size());
-    start = comma + 1;
-  }
-  const size_t comma = list.find(u',', start);
-  return list.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start);
-}
 
 StoryTargets::StoryTargets(std::u16string_view text, const StoryLines& lines)
     : text_(text), lines_(lines), landings_(lines) {

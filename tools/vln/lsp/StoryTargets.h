@@ -54,7 +54,3 @@ class StoryTargets {
   // Indices into targets_, ordered by landing line.
   std::vector<uint32_t> byLanding_;
 };
-
-// The `index`-th item of a comma-separated list as a view into it, split
-// exactly as GetListItem splits; empty when there is none.
-std::u16string_view ListItemView(std::u16string_view list, int index);

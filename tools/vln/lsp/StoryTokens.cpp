@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "story/StoryStrings.h"
+#include "tools/vln/check/CheckText.h"
 #include "tools/vln/lsp/StoryCompletion.h"
 #include "tools/vln/lsp/StoryTargets.h"
 #include "tools/vln/reading/LineMarkup.h"
