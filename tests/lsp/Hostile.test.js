@@ -62,6 +62,21 @@ const cases = [
     },
     reply: null,
   },
+  {
+    why: 'ranges backwards, negative, huge, or inside a surrogate pair',
+    send: (s) => {
+      s.send(open('[s]\u{1F600}>>[x]\r\n[x]y\r\n'));
+      const change = (version, start, end) => s.send(notification('textDocument/didChange', {
+        textDocument: { uri, version }, contentChanges: [{ range: { start, end }, text: '!' }] }));
+      change(2, { line: 1, character: 2 }, { line: 0, character: 1 });
+      change(3, { line: -1, character: -5 }, { line: 0, character: 0 });
+      change(4, { line: 2 ** 31, character: 2 ** 53 }, { line: 2 ** 31, character: 2 ** 53 });
+      change(5, { line: 0, character: 4 }, { line: 0, character: 4 });
+      s.send(request(1, 'textDocument/definition', { textDocument: { uri }, position: { line: 0, character: 1e300 } }));
+    },
+    reply: { id: 1, codes: [-32602], orResult: true },
+  },
+  { why: 'params of the wrong types', send: (s) => s.send(request(1, 'textDocument/hover', { textDocument: 7, position: 'here' })), reply: { id: 1, codes: [-32602] } },
   { why: '$/cancelRequest for a request never made', send: (s) => s.send(notification('$/cancelRequest', { id: 12345 })), reply: null },
   {
     why: '$/cancelRequest of a request in flight: its answer or -32800',
