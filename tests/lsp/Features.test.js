@@ -219,7 +219,7 @@ describe('completion', () => {
   const labels = ['[up]', '[sleep]', '[road]', '[bus]', '[late]'];
   const keywords = ['AON', 'BON', 'CON', 'DON', 'EON', 'AOFF', 'BOFF', 'COFF', 'DOFF', 'EOFF', 'END'];
   const cases = [
-    { why: 'after >>', line: 'Go>>|', expect: labels },
+    { why: 'after >>, without the first line, which is never found', line: 'Go>>|', expect: labels, none: ['[start]'] },
     { why: 'after >>A', line: 'Go>>A|', expect: labels },
     { why: 'after >>E', line: 'Go>>E|', expect: labels },
     { why: "a conditional jump's second name", line: 'Go>>C[up],|', expect: labels },
