@@ -8,7 +8,7 @@
 #include "tests/VlnFakeFiles.h"
 #include "tools/vln/check/CheckCommand.h"
 #include "tools/vln/check/CheckStory.h"
-#include "tools/vln/check/CheckText.h"
+#include "tools/vln/reading/LineMarkup.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/reading/StoryLines.h"
 

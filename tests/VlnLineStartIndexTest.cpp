@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "tools/vln/reading/StoryLines.h"
 #include "tools/vln/reading/StoryProbe.h"
 #include "tools/vln/reading/StoryReach.h"
+#include "tools/vln/reading/StoryTargets.h"
 
 namespace {
 
@@ -150,6 +152,88 @@ TEST(StoryProbe, IndexedStepsEqualTheEngineOnRandomStories) {
   }
   // The stories must exercise what they are for: jumps back that land.
   EXPECT_GT(jumpsCompared, 500);
+}
+
+// The targets the server offers definitions and references for are the ones
+// the interpreter takes: from each line's start, a jump's step returns the
+// landing of its target for the flag, and a choice leaves the items listed.
+TEST(StoryTargets, AreWhatTheEngineTakesOnRandomStories) {
+  std::mt19937 random(15);
+  for (int story = 0; story < 300; ++story) {
+    const std::u16string text = RandomStory(random);
+    const StoryLines lines(text);
+    const LineStartIndex starts(text);
+    StoryProbe engine(text, false, StoryProbe::JumpSearch::Engine);
+    const std::vector<StoryTarget> targets = ReadStoryTargets(lines, starts);
+    for (size_t i = 0; i < lines.Lines().size(); ++i) {
+      const auto pos = static_cast<int32_t>(lines.Lines()[i].Start);
+      for (const int16_t flags : {FlagOff, FlagOn}) {
+        const StoryProbe::Step step = engine.StepFrom(pos, flags);
+        std::vector<std::u16string> items;
+        for (const StoryTarget& t : targets) {
+          if (t.Line != i) continue;
+          ASSERT_TRUE(text.substr(static_cast<size_t>(t.Pos - 1), t.Name.size()) == t.Name);
+          ASSERT_EQ(t.Landing.Break, StoryFind(1, text, u"\r\n" + std::u16string(t.Name)));
+          const bool taken = t.Kind == TargetKind::Jump ||
+                             (t.Kind == TargetKind::FlagOn) ==
+                                 (step.Flags[static_cast<size_t>(std::max(t.Flag, 0))] == FlagOn);
+          if (t.Kind == TargetKind::Choice) {
+            items.emplace_back(t.Name);
+          } else if (taken) {
+            ASSERT_EQ(step.Next, t.Landing.Break) << "story " << story << " line " << i;
+          }
+        }
+        std::vector<std::u16string> listed;
+        for (int key = 0; key < ChoiceKeys; ++key) {
+          if (const std::u16string item = GetListItem(step.ChoiceList, key); !item.empty()) {
+            listed.push_back(item);
+          }
+        }
+        ASSERT_EQ(items, listed) << "story " << story << " line " << i;
+      }
+    }
+  }
+}
+
+TEST(StoryTargets, NamesKindsAndLandingLines) {
+  const std::u16string text =
+      u"Start??[a], [b],,[c]\r\n[a]A>>go\r\ngood\r\n[b]B>>C[c],[zz]\r\n[c]C::END>>[a]\r\n";
+  const StoryLines lines(text);
+  const LineStartIndex starts(text);
+  struct Row {
+    TargetKind kind;
+    const char16_t* name;
+    size_t line;
+    bool found;
+    size_t landsOn;
+    const char* reason;
+  };
+  using K = TargetKind;
+  const std::vector<Row> rows = {
+      {K::Choice, u"[a]", 0, true, 1, "key 1"},
+      {K::Choice, u" [b]", 0, false, 0, "key 2 keeps its space and finds nothing"},
+      {K::Choice, u"[c]", 0, true, 4, "key 4: the empty third item is left out"},
+      {K::Jump, u"go", 1, true, 2, "a target that begins a longer line lands there"},
+      {K::FlagOn, u"[c]", 3, true, 4, "flag C on"},
+      {K::FlagOff, u"[zz]", 3, false, 0, "flag C off, missing; the jump after END is none"},
+  };
+  const std::vector<StoryTarget> targets = ReadStoryTargets(lines, starts);
+  ASSERT_EQ(targets.size(), rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    const StoryTarget& t = targets[i];
+    EXPECT_EQ(t.Kind, row.kind) << row.reason;
+    EXPECT_TRUE(t.Name == row.name) << row.reason;
+    EXPECT_EQ(t.Line, row.line) << row.reason;
+    EXPECT_EQ(t.Landing.Found(), row.found) << row.reason;
+    if (row.found) {
+      EXPECT_EQ(t.Landing.Line, row.landsOn) << row.reason;
+    }
+  }
+  EXPECT_EQ(targets[1].Key, 2);
+  EXPECT_EQ(targets[2].Key, 4);
+  EXPECT_EQ(targets[4].Flag, 2);
+  EXPECT_EQ(LandingOfTarget(starts, lines, u"").Line, 1u) << "the empty target: the second line";
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 
 CheckFindings CheckLabels(const StoryLines& lines, const LineStartIndex& starts) {
   CheckFindings findings;
+  const auto& repeated = starts.RepeatedLabels();
+  auto next = repeated.begin();
   // The first line has no line break in front of it: no search ever finds its
   // label, so a second definition further down is the one that counts.
   for (size_t i = 1; i < lines.Lines().size(); ++i) {
@@ -25,9 +27,11 @@ CheckFindings CheckLabels(const StoryLines& lines, const LineStartIndex& starts)
                           static_cast<int64_t>(label.size()), "label-indented", {}});
       continue;
     }
-    // The index knows the first line each label begins.
-    const int64_t first = starts.FirstBreak(label) + 2;
-    if (first != line.Start) {
+    // The index knows the lines whose label an earlier line begins, in the
+    // order of the text.
+    while (next != repeated.end() && next->first + 2 < line.Start) ++next;
+    if (next != repeated.end() && next->first + 2 == line.Start) {
+      const int64_t first = next->second + 2;
       findings.push_back({line.Start, CheckFinding::Severity::Warning,
                           "label " + Quoted(label) + " is defined again (first on line " +
                               std::to_string(lines.FileLineAt(first)) +

@@ -125,9 +125,22 @@ Miss MarkupChecker::MissOf(std::u16string_view target) const {
   return {"", "missing"};
 }
 
+// Whether a line can hold no mistake at all: every check below looks for
+// one of these units, or at the length. Most lines of a story are plain text.
+bool NothingToCheck(std::u16string_view line) {
+  if (line.size() > LongestPortableLine) return false;
+  for (const char16_t c : line) {
+    if (c == u'[' || c == u'?' || c == u':' || c == u'>' || c == u'\n' || c == u'\uFFFD') {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Every mistake on one line, in the order the line interpreter meets them.
 void MarkupChecker::CheckLine(const StoryLines::Line& line) {
   const std::u16string_view raw = line.Text;
+  if (NothingToCheck(raw)) return;
   anchor_ = line.Start;
   if (raw.size() > LongestPortableLine) {
     Add(Severity::Warning, "line-too-long", raw,

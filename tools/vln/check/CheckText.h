@@ -12,8 +12,3 @@ std::string Quoted(std::u16string_view text);
 // Where `part`, a view into `text`, begins in it (1-based); `fallback` when
 // the view is empty and points nowhere.
 int64_t PositionIn(std::u16string_view text, std::u16string_view part, int64_t fallback);
-
-// The `index`-th item of a comma-separated list as GetListItem picks it, but
-// as a view into `list`, so that where it stands is known; an empty view at
-// the end of the list when there is no such item.
-std::u16string_view ListItemView(std::u16string_view list, int index);

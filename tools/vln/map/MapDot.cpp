@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tools/vln/reading/ReadableText.h"
+#include "tools/vln/reading/Utf8.h"
 
 namespace {
 
@@ -60,29 +60,37 @@ const char* EdgeClass(StoryMap::EdgeKind kind) {
   return "jump";
 }
 
+// Control characters show as their pictures, lone surrogates as U+FFFD, so
+// what is written is UTF-8 with no line breaks. XML cannot hold U+FFFE and
+// U+FFFF, and an SVG of the map is XML. Graphviz reads backslash sequences
+// (\n, \N, \G ...) and entities (&amp; ...) in labels; neither may come from
+// the story. Written straight into `out`: a map has tens of thousands of
+// labels.
+void AppendDotEscaped(std::string& out, std::u16string_view text) {
+  ForEachCodePoint(
+      text,
+      [&](char32_t cp) {
+        switch (cp) {
+          case U'"': out += "\\\""; return;
+          case U'\\': out += "\\\\"; return;
+          case U'&': out += "&amp;"; return;
+          case 0xFFFE:
+          case 0xFFFF: cp = 0xFFFD; break;
+          case 0x7F: cp = 0x2421; break;
+          default:
+            if (cp < 0x20) cp += 0x2400;
+        }
+        AppendUtf8(out, cp);
+      },
+      [&](char16_t) { AppendUtf8(out, 0xFFFD); });
+}
+
 }  // namespace
 
 std::string DotEscaped(std::u16string_view text) {
-  // XML cannot hold U+FFFE and U+FFFF, and an SVG of the map is XML.
-  std::u16string safe(text);
-  for (char16_t& c : safe) {
-    if (c == 0xFFFE || c == 0xFFFF) c = 0xFFFD;
-  }
-  // Control characters show as their pictures, lone surrogates as U+FFFD, so
-  // what is left is UTF-8 with no line breaks.
-  const std::string readable = ReadableText(safe);
   std::string out;
-  out.reserve(readable.size());
-  for (const char c : readable) {
-    switch (c) {
-      // Graphviz reads backslash sequences (\n, \N, \G ...) and entities
-      // (&amp; ...) in labels; neither may come from the story.
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '&': out += "&amp;"; break;
-      default: out += c;
-    }
-  }
+  out.reserve(text.size());
+  AppendDotEscaped(out, text);
   return out;
 }
 
@@ -90,14 +98,7 @@ std::string DotQuoted(std::u16string_view text) { return '"' + DotEscaped(text) 
 
 namespace {
 
-std::string PassageNode(const StoryMap::Passage& passage) {
-  // Each piece is escaped on its own and joined with DOT's own line break.
-  std::string label = "\"";
-  for (const std::u16string& line : PassageLabel(passage)) {
-    if (label.size() > 1) label += "\\n";
-    label += DotEscaped(line);
-  }
-  label += '"';
+void AppendPassageNode(std::string& dot, const StoryMap::Passage& passage) {
   std::string classes = "passage";
   std::string style = "rounded";
   std::string look;
@@ -114,8 +115,17 @@ std::string PassageNode(const StoryMap::Passage& passage) {
     style += ",filled";
     look += std::string(passage.Stuck ? "" : ", color=grey60") + ", fillcolor=grey90, fontcolor=grey45";
   }
-  return "  L" + std::to_string(passage.FileLine) + " [label=" + label + ", class=\"" + classes +
-         "\", style=\"" + style + "\"" + look + "];\n";
+  dot += "  L";
+  dot += std::to_string(passage.FileLine);
+  // Each piece is escaped on its own and joined with DOT's own line break.
+  dot += " [label=\"";
+  bool first = true;
+  for (const std::u16string& line : PassageLabel(passage)) {
+    if (!first) dot += "\\n";
+    first = false;
+    AppendDotEscaped(dot, line);
+  }
+  dot += "\", class=\"" + classes + "\", style=\"" + style + "\"" + look + "];\n";
 }
 
 std::string MissingNode(size_t index, std::u16string_view target) {
@@ -124,7 +134,7 @@ std::string MissingNode(size_t index, std::u16string_view target) {
          ", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
 }
 
-std::string EdgeLine(const StoryMap& map, const StoryMap::Edge& edge) {
+void AppendEdgeLine(std::string& dot, const StoryMap& map, const StoryMap::Edge& edge) {
   std::string classes = EdgeClass(edge.Kind);
   std::u16string label = Shortened(edge.Label, NameUnits);
   std::string look;
@@ -141,8 +151,9 @@ std::string EdgeLine(const StoryMap& map, const StoryMap::Edge& edge) {
   } else if (edge.Kind == StoryMap::EdgeKind::Next) {
     look += ", style=dotted";
   }
-  return "  " + NodeName(map, edge, false) + " -> " + NodeName(map, edge, true) +
-         " [label=" + DotQuoted(label) + ", class=\"" + classes + "\"" + look + "];\n";
+  dot += "  " + NodeName(map, edge, false) + " -> " + NodeName(map, edge, true) + " [label=\"";
+  AppendDotEscaped(dot, label);
+  dot += "\", class=\"" + classes + "\"" + look + "];\n";
 }
 
 }  // namespace
@@ -155,11 +166,11 @@ std::string StoryMapDot(const StoryMap& map) {
   dot += "  graph [rankdir=TB, " + font + "];\n";
   dot += "  node [shape=box, style=rounded, " + font + ", fontsize=11];\n";
   dot += "  edge [" + font + ", fontsize=10];\n";
-  for (const StoryMap::Passage& passage : map.Passages) dot += PassageNode(passage);
+  for (const StoryMap::Passage& passage : map.Passages) AppendPassageNode(dot, passage);
   for (size_t i = 0; i < map.MissingTargets.size(); ++i) {
     dot += MissingNode(i, map.MissingTargets[i]);
   }
-  for (const StoryMap::Edge& edge : map.Edges) dot += EdgeLine(map, edge);
+  for (const StoryMap::Edge& edge : map.Edges) AppendEdgeLine(dot, map, edge);
   dot += "}\n";
   return dot;
 }

@@ -194,6 +194,7 @@ StoryMap MapBuilder::Build() {
     }
   }
   std::vector<size_t> drawnAs(passages.size(), SIZE_MAX);
+  size_t drawn = 0;
   for (size_t p = 0; p < passages.size(); ++p) {
     const StoryMap::Passage& passage = passages[p];
     const bool blank = std::all_of(all.begin() + static_cast<ptrdiff_t>(passage.FirstLine),
@@ -202,18 +203,23 @@ StoryMap MapBuilder::Build() {
     // Blank lines after a jump or an end are only the empty step a jump
     // shows; check says nothing of them either.
     if (blank && p != 0 && !landedOn[p]) continue;
-    drawnAs[p] = map_.Passages.size();
-    map_.Passages.push_back(passage);
+    drawnAs[p] = drawn++;
   }
+  map_.Passages.reserve(drawn);
+  for (size_t p = 0; p < passages.size(); ++p) {
+    if (drawnAs[p] != SIZE_MAX) map_.Passages.push_back(std::move(passages[p]));
+  }
+  map_.Edges.reserve(map_.Passages.size() * 2);
   for (size_t p = 0; p < passages.size(); ++p) {
     if (drawnAs[p] == SIZE_MAX) continue;
-    const size_t last = passages[p].LastLine;
-    const LineStep& step = steps[last];
+    const size_t last = passages[p].LastLine;  // a size_t, kept by the move above
+    LineStep& step = steps[last];
     if (step.RunsOn && last + 1 < count) {
       map_.Edges.push_back({drawnAs[p], EdgeKind::Next, drawnAs[passageOf[last + 1]], false, {}, false});
     }
-    for (const Move& move : step.Moves) {
-      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, move.Label, step.ReadAsConditional};
+    for (Move& move : step.Moves) {
+      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, std::move(move.Label),
+                          step.ReadAsConditional};
       edge.To = move.Missing ? MissingIndex(move.Name) : drawnAs[passageOf[move.Line]];
       map_.Edges.push_back(std::move(edge));
     }

@@ -38,3 +38,8 @@ LineMarkup ReadLineMarkup(std::u16string_view line);
 // A conditional jump whose author meant a plain one: the whole target begins
 // a line, or its one name does not look like a label (`Go>>Apple`).
 bool ReadAsConditionalByMistake(const LineMarkup& markup, const LineStartIndex& starts);
+
+// The `index`-th item of a comma-separated list as GetListItem picks it, but
+// as a view into `list`, so that where it stands is known; an empty view at
+// the end of the list when there is no such item.
+std::u16string_view ListItemView(std::u16string_view list, int index);

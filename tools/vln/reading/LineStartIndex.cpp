@@ -106,7 +106,12 @@ LineStartIndex::LineStartIndex(std::u16string_view text)
   while (size * 2 < labels.size() * 3) size *= 2;
   labels_.resize(size);
   for (const auto& [label, at] : labels) {
-    if (LabelBreak(label) != 0) continue;  // the first line with it is the one found
+    // The first line with a label is the one found; later ones are kept
+    // apart for the check of labels defined twice.
+    if (const int64_t first = LabelBreak(label); first != 0) {
+      repeatedLabels_.emplace_back(at, first);
+      continue;
+    }
     const uint64_t hash = LabelHash(label);
     for (size_t slot = hash & (size - 1);; slot = (slot + 1) & (size - 1)) {
       if (labels_[slot].Break == 0) {

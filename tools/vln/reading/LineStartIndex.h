@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Answers the search a jump and a choice make, find(1, text, CR LF + target),
@@ -34,6 +35,11 @@ class LineStartIndex {
   // `target`, 0 when none is.
   int64_t FirstWholeLine(std::u16string_view target) const;
 
+  // Lines that begin with a "[label]" an earlier line begins already, in the
+  // order of the text: the CR in front of each and the CR in front of that
+  // earlier line, which every search for the label finds.
+  const std::vector<std::pair<int64_t, int64_t>>& RepeatedLabels() const { return repeatedLabels_; }
+
  private:
   struct Sorted;
   const Sorted& SortedPieces() const;
@@ -57,6 +63,7 @@ class LineStartIndex {
   };
   std::vector<LabelSlot> labels_;
   std::u16string labelUnits_;
+  std::vector<std::pair<int64_t, int64_t>> repeatedLabels_;
   // The units lines begin with: a target beginning with any other unit
   // begins no line (a plain jump read as a conditional one asks for "A[x]").
   std::bitset<65536> firstUnits_;
