@@ -212,4 +212,57 @@ TEST(LspProtocol, RangesCoverTheEditorsCharacters) {
   }
 }
 
+TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
+  struct Row {
+    const char* reason;
+    std::string text;  // the document, UTF-8
+    std::string method;
+    Json params;        // besides textDocument
+    std::string pointer;  // into the answer
+    Json expected;
+  };
+  const std::string worked =
+      "[start]Morning.\r\nGet up??[up],[sleep]\r\n[up]Up.::AON\r\nOut.>>[road]\r\n[sleep]Sleep.::AOFF\r\n"
+      "[road]Road.>>A[bus],[late]\r\n[bus]Bus.::END\r\n[late]Late.::END\r\n";
+  const auto at = [](int line, int character) { return Json{{"position", At(line, character)}}; };
+  const std::vector<Row> rows = {
+      {"play starts loaded, then each event", worked, "velnori/play", {{"events", {"down", "1"}}}, "/result/steps/2",
+       Json::parse(R"({"event":"1","caption":"Up.","pos":54,"choice":"","flags":[-1,0,0,0,0],"minimized":false,)"
+                   R"("length":150,"message":null,"dialog":null,"line":2})")},
+      {"play's start step", worked, "velnori/play", {{"events", Json::array()}}, "/result/steps/0/line", 0},
+      {"play from a line", worked, "velnori/play", {{"events", {"down"}}, {"fromLine", 5}}, "/result/steps/1/caption", "Road."},
+      {"the empty step after a jump is on the line before its target", worked, "velnori/play",
+       {{"events", {"down", "1", "down", "down"}}}, "/result/steps/4/line", 4},
+      {"play an empty document", "", "velnori/play", {{"events", Json::array()}}, "/result/steps/0/message",
+       "ファイルが開けません"},
+      {"play an unknown event", worked, "velnori/play", {{"events", {"down", "jump"}}}, "/error/code", -32602},
+      {"map passages", worked, "velnori/map", {{"format", "dot"}}, "/result/passages/3",
+       Json::parse(R"({"id":"L6","label":"[road]","range":{"start":{"line":5,"character":0},"end":{"line":5,"character":26}}})")},
+      {"map format", worked, "velnori/map", {{"format", "png"}}, "/error/code", -32602},
+      {"references of a label line", worked, "textDocument/references", at(5, 1), "/result/1/range/start/line", 3},
+      {"ways in above a label", worked, "textDocument/codeLens", Json::object(), "/result/2/command/title", "2 ways in"},
+      {"prepareRename's placeholder", worked, "textDocument/prepareRename", at(5, 3), "/result/placeholder", "road"},
+      {"rename refused with its reason", worked, "textDocument/rename", {{"position", At(5, 3)}, {"newName", "late"}},
+       "/error/code", -32803},
+      {"completion of keywords", worked, "textDocument/completion", at(2, 10), "/result/items/0/label", "AON"},
+      {"hover on an empty document", "", "textDocument/hover", at(0, 0), "/result", nullptr},
+      {"a token over a lone LF is one per line", "s>>[a]\nb\r\n[a]\nb", "textDocument/semanticTokens/full",
+       Json::object(), "/result/data", Json::parse("[0,1,2,1,0, 0,2,3,0,0, 1,0,1,0,0, 1,0,3,0,1]")},
+      {"a quick fix for a lone LF", "a\nb\r\n", "textDocument/codeAction",
+       {{"range", {{"start", At(0, 0)}, {"end", At(0, 0)}}}}, "/result/0/edit/changes/file:~1~1~1s.vln/0/newText", "\r\n"},
+      {"the outline's passages", worked, "textDocument/documentSymbol", Json::object(), "/result/1/name", "[up]"},
+  };
+  for (const Row& row : rows) {
+    Json params = row.params;
+    params["textDocument"] = Document;
+    const Session session =
+        Converse(Initialize() + Open(row.text) + Frame(Request(2, row.method, params)) + Frame(Notification("exit")));
+    ASSERT_NE(session.Answer(2), nullptr) << row.reason;
+    const Json& answer = *session.Answer(2);
+    const Json::json_pointer pointer(row.pointer);
+    ASSERT_TRUE(answer.contains(pointer)) << row.reason << "\n" << answer.dump();
+    EXPECT_EQ(answer[pointer], row.expected) << row.reason << "\n" << answer.dump();
+  }
+}
+
 }  // namespace

@@ -1,12 +1,13 @@
 #include "tools/vln/lsp/EditorTextInput.h"
 
 bool EditorTextInput::Open(const std::string& /*path*/) {
-  std::string bytes;
-  bytes.reserve(2 + text_.size() * 2);
-  bytes += "\xFF\xFE";
+  std::string bytes(2 + text_.size() * 2, '\0');
+  bytes[0] = '\xFF';
+  bytes[1] = '\xFE';
+  char* out = bytes.data() + 2;
   for (const char16_t unit : text_) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
+    *out++ = static_cast<char>(unit & 0xFF);
+    *out++ = static_cast<char>(unit >> 8);
   }
   first_ = nullptr;
   spans_.clear();

@@ -25,9 +25,10 @@ LspReply References(LspDocument& document, int64_t pos, const Json& params) {
   if (!line) return locations;
   const Json* context = Member(params, "context");
   const Json* declaration = context ? Member(*context, "includeDeclaration") : nullptr;
-  if (declaration != nullptr && declaration->is_boolean() && declaration->get<bool>()) {
-    const StoryLines::Line& target = analysis.Lines().Lines()[*line];
-    locations.push_back(Location(document, {target.Start, static_cast<int64_t>(LineLabel(target.Text).size())}));
+  const StoryLines::Line& target = analysis.Lines().Lines()[*line];
+  const std::u16string_view label = LineLabel(target.Text);
+  if (declaration != nullptr && declaration->is_boolean() && declaration->get<bool>() && !label.empty()) {
+    locations.push_back(Location(document, {target.Start, static_cast<int64_t>(label.size())}));
   }
   for (const WayIn& way : WaysInto(analysis, *line)) locations.push_back(Location(document, way.Place));
   return locations;

@@ -1,7 +1,7 @@
 #include "tools/vln/lsp/StoryAnalysis.h"
 
 #include "tools/vln/check/CheckStory.h"
-#include "tools/vln/lsp/StoryTargets.h"
+#include "tools/vln/lsp/TargetIndex.h"
 #include "tools/vln/map/StoryMap.h"
 #include "tools/vln/reading/StoryReach.h"
 
@@ -11,13 +11,14 @@ StoryAnalysis::~StoryAnalysis() = default;
 
 const CheckFindings& StoryAnalysis::Findings() {
   if (!findings_) {
-    findings_ = Text().empty() ? CheckFindings{EmptyStoryFinding()} : CheckStory(Text(), Lines());
+    findings_ = CheckStory(Text(), Lines());
+    if (Text().empty() && findings_->empty()) findings_->push_back(EmptyStoryFinding());
   }
   return *findings_;
 }
 
-const StoryTargets& StoryAnalysis::Targets() {
-  if (!targets_) targets_ = std::make_unique<StoryTargets>(Text(), Lines());
+const TargetIndex& StoryAnalysis::Targets() {
+  if (!targets_) targets_ = std::make_unique<TargetIndex>(Text(), Lines());
   return *targets_;
 }
 
@@ -31,8 +32,8 @@ const StoryMap& StoryAnalysis::Map() {
   return *map_;
 }
 
-// FIXME: vln check makes this finding in its command; it belongs with the
-// other checks, where both could share it.
+// FIXME: vln check makes this finding in its command; once CheckStory makes
+// it too, this goes.
 CheckFinding EmptyStoryFinding() {
   CheckFinding finding;
   finding.Pos = 1;

@@ -8,7 +8,7 @@
 #include "tools/vln/check/CheckFinding.h"
 #include "tools/vln/lsp/EditorStory.h"
 
-class StoryTargets;
+class TargetIndex;
 struct StoryMap;
 
 // Everything the server knows about one version of a document, each part
@@ -27,7 +27,7 @@ class StoryAnalysis {
 
   // What `vln check` reports for the same text.
   const CheckFindings& Findings();
-  const StoryTargets& Targets();
+  const TargetIndex& Targets();
   // Per story line: whether some reading from the first line shows it.
   const std::vector<bool>& Reached();
   const StoryMap& Map();
@@ -35,7 +35,7 @@ class StoryAnalysis {
  private:
   EditorStory story_;
   std::optional<CheckFindings> findings_;
-  std::unique_ptr<StoryTargets> targets_;
+  std::unique_ptr<TargetIndex> targets_;
   std::optional<std::vector<bool>> reached_;
   std::unique_ptr<StoryMap> map_;
 };

@@ -20,8 +20,8 @@ class FixFinder {
  public:
   FixFinder(StoryAnalysis& analysis, std::vector<StoryFix>& fixes) : analysis_(analysis), fixes_(fixes) {}
 
-  void SpaceInFront(const StoryTarget& target) {
-    if (target.TargetKind != StoryTarget::Kind::Choice || !IsSpace(target.Name.front())) return;
+  void SpaceInFront(const NamedTarget& target) {
+    if (target.TargetKind != NamedTarget::Kind::Choice || !IsSpace(target.Name.front())) return;
     size_t spaces = 0;
     while (spaces < target.Name.size() && IsSpace(target.Name[spaces])) ++spaces;
     if (spaces == target.Name.size()) return;
@@ -31,7 +31,7 @@ class FixFinder {
                       true});
   }
 
-  void NearestLabel(const StoryTarget& target) {
+  void NearestLabel(const NamedTarget& target) {
     const std::vector<StoryLabel>& labels = Labels();
     const StoryLabel* nearest = nullptr;
     size_t best = SIZE_MAX;
@@ -49,7 +49,7 @@ class FixFinder {
                       false});
   }
 
-  void NewPassage(const StoryTarget& target) {
+  void NewPassage(const NamedTarget& target) {
     if (IsSpace(target.Name.front())) return;
     const EditorStory& story = analysis_.Story();
     const std::u16string lineBreak(story.NewLineBreak());
@@ -144,7 +144,7 @@ std::vector<StoryFix> FixesWithin(StoryAnalysis& analysis, int64_t from, int64_t
     // The names a misread jump is taken to have are no names its author
     // wrote.
     const bool misread = finder.BracketMisread(index);
-    for (const StoryTarget* target : analysis.Targets().OnLine(index)) {
+    for (const NamedTarget* target : analysis.Targets().OnLine(index)) {
       if (target->Landing != LineLandings::NoLine || target->Name.empty()) continue;
       if (misread && target->Flag >= 0) continue;
       finder.SpaceInFront(*target);

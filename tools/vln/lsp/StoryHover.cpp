@@ -4,7 +4,7 @@
 
 #include "story/StoryStrings.h"
 #include "tools/vln/lsp/StoryCompletion.h"
-#include "tools/vln/lsp/StoryTargets.h"
+#include "tools/vln/lsp/TargetIndex.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/ReadableText.h"
 
@@ -24,9 +24,9 @@ std::string Code(std::u16string_view text) {
   return fence + " " + shown + " " + fence;
 }
 
-std::string Where(StoryAnalysis& analysis, const StoryTarget& target) {
+std::string Where(StoryAnalysis& analysis, const NamedTarget& target) {
   if (target.Landing == LineLandings::NoLine) {
-    return target.TargetKind == StoryTarget::Kind::Choice ? "begins no line: the key lands in the wrong place"
+    return target.TargetKind == NamedTarget::Kind::Choice ? "begins no line: the key lands in the wrong place"
                                                           : "begins no line: the story stops";
   }
   const StoryLines::Line& line = analysis.Lines().Lines()[target.Landing];
@@ -59,20 +59,20 @@ std::string HoverAt(StoryAnalysis& analysis, int64_t pos) {
   const LineMarkup markup = ReadLineMarkup(line.Text);
   std::vector<std::string> parts;
   parts.push_back(markup.Shown.empty() ? "Shows an empty caption." : "Shows " + Code(markup.Shown));
-  for (const StoryTarget* target : analysis.Targets().OnLine(index)) {
+  for (const NamedTarget* target : analysis.Targets().OnLine(index)) {
     switch (target->TargetKind) {
-      case StoryTarget::Kind::Choice:
+      case NamedTarget::Kind::Choice:
         parts.push_back("Key " + std::to_string(target->Key) + ", " + Code(target->Name) + ": " +
                         Where(analysis, *target));
         break;
-      case StoryTarget::Kind::Jump:
+      case NamedTarget::Kind::Jump:
         if (target->Taken) parts.push_back("Jumps (after an empty step) to " + Where(analysis, *target));
         break;
-      case StoryTarget::Kind::FlagOn:
-      case StoryTarget::Kind::FlagOff:
+      case NamedTarget::Kind::FlagOn:
+      case NamedTarget::Kind::FlagOff:
         if (target->Taken) {
           parts.push_back(std::string("With flag ") + static_cast<char>('A' + target->Flag) +
-                          (target->TargetKind == StoryTarget::Kind::FlagOn ? " on" : " off") +
+                          (target->TargetKind == NamedTarget::Kind::FlagOn ? " on" : " off") +
                           ", jumps (after an empty step) to " + Where(analysis, *target));
         }
         break;

@@ -33,13 +33,13 @@ std::string NameProblem(std::u16string_view name) {
 
 }  // namespace
 
-std::string TargetDescription(const StoryTarget& target, const StoryLines& lines) {
+std::string TargetDescription(const NamedTarget& target, const StoryLines& lines) {
   std::string kind = "jump target ";
-  if (target.TargetKind == StoryTarget::Kind::Choice) {
+  if (target.TargetKind == NamedTarget::Kind::Choice) {
     kind = "choice item " + std::to_string(target.Key) + " ";
   } else if (target.Flag >= 0) {
     kind = std::string("flag ") + static_cast<char>('A' + target.Flag) +
-           (target.TargetKind == StoryTarget::Kind::FlagOn ? " on" : " off") + " target ";
+           (target.TargetKind == NamedTarget::Kind::FlagOn ? " on" : " off") + " target ";
   }
   return kind + Quoted(target.Name) + " on line " + std::to_string(lines.FileLineAt(target.Pos));
 }
@@ -50,7 +50,7 @@ std::optional<RenameSpot> RenameSpotAt(StoryAnalysis& analysis, int64_t pos, std
     why = "the story is empty";
     return std::nullopt;
   }
-  if (const StoryTarget* target = analysis.Targets().At(pos)) {
+  if (const NamedTarget* target = analysis.Targets().At(pos)) {
     if (target->Landing == LineLandings::NoLine) {
       why = "the target " + Quoted(target->Name) + " lands on no line";
       return std::nullopt;
@@ -90,9 +90,9 @@ std::vector<StoryEdit> RenameLabel(StoryAnalysis& analysis, int64_t pos, std::u1
   const auto renameAt = [&](int64_t labelPos) {
     edits.push_back({labelPos + 1, static_cast<int64_t>(spot->Label.size()) - 2, name});
   };
-  const StoryTargets& targets = analysis.Targets();
+  const TargetIndex& targets = analysis.Targets();
   bool labelDone = false;
-  for (const StoryTarget& target : targets.All()) {
+  for (const NamedTarget& target : targets.All()) {
     // The label line's own label comes before any target on that line.
     if (!labelDone && target.Pos > lines[spot->Line].Start) {
       renameAt(lines[spot->Line].Start);
@@ -127,7 +127,7 @@ std::string FirstLandingChanged(StoryAnalysis& analysis, const std::vector<Story
                                 size_t skipLine) {
   const std::u16string text = EditedText(analysis.Text(), edits);
   const StoryLines lines(text);
-  const StoryTargets after(text, lines);
+  const TargetIndex after(text, lines);
   const auto& old = analysis.Targets().All();
   const auto& now = after.All();
   const StoryLines& oldLines = analysis.Lines();

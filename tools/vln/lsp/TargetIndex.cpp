@@ -1,12 +1,22 @@
-#include "tools/vln/lsp/StoryTargets.h"
+#include "tools/vln/lsp/TargetIndex.h"
 
 #include <algorithm>
 
-#include "tools/vln/check/CheckText.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryProbe.h"
 
-StoryTargets::StoryTargets(std::u16string_view text, const StoryLines& lines)
+std::u16string_view ListItemSpan(std::u16string_view list, int index) {
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    const size_t comma = list.find(u',', start);
+    if (comma == std::u16string_view::npos) return list.substr(list.size());
+    start = comma + 1;
+  }
+  const size_t comma = list.find(u',', start);
+  return list.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start);
+}
+
+TargetIndex::TargetIndex(std::u16string_view text, const StoryLines& lines)
     : text_(text), lines_(lines), landings_(lines) {
   for (size_t i = 0; i < lines.Lines().size(); ++i) ReadLine(i, lines.Lines()[i].Text);
   byLanding_.resize(targets_.size());
@@ -16,7 +26,7 @@ StoryTargets::StoryTargets(std::u16string_view text, const StoryLines& lines)
   });
 }
 
-void StoryTargets::Add(StoryTarget target, std::u16string_view name, int64_t fallback) {
+void TargetIndex::Add(NamedTarget target, std::u16string_view name, int64_t fallback) {
   target.Name = name;
   // An empty name may point nowhere; it stands where the marker ends.
   const bool inside = name.data() != nullptr && name.data() >= text_.data() &&
@@ -26,10 +36,10 @@ void StoryTargets::Add(StoryTarget target, std::u16string_view name, int64_t fal
   targets_.push_back(target);
 }
 
-void StoryTargets::ReadLine(size_t index, std::u16string_view line) {
+void TargetIndex::ReadLine(size_t index, std::u16string_view line) {
   const LineMarkup markup = ReadLineMarkup(line);
   const bool choicePending = markup.HasChoice && !markup.ChoiceList.empty();
-  StoryTarget target;
+  NamedTarget target;
   target.Line = index;
   if (markup.HasJump()) {
     target.Taken = markup.JumpTaken() && !choicePending;
@@ -40,19 +50,19 @@ void StoryTargets::ReadLine(size_t index, std::u16string_view line) {
     } else {
       target.Flag = markup.Flag;
       const int64_t namesAt = std::min<int64_t>(markerAt + 3, markerAt + static_cast<int64_t>(marker.size()));
-      target.TargetKind = StoryTarget::Kind::FlagOn;
-      const std::u16string_view first = ListItemView(markup.Names, 0);
+      target.TargetKind = NamedTarget::Kind::FlagOn;
+      const std::u16string_view first = ListItemSpan(markup.Names, 0);
       Add(target, first, namesAt);
-      target.TargetKind = StoryTarget::Kind::FlagOff;
-      Add(target, ListItemView(markup.Names, 1), targets_.back().Pos + static_cast<int64_t>(first.size()));
+      target.TargetKind = NamedTarget::Kind::FlagOff;
+      Add(target, ListItemSpan(markup.Names, 1), targets_.back().Pos + static_cast<int64_t>(first.size()));
     }
   }
   if (choicePending) {
-    target = StoryTarget{};
+    target = NamedTarget{};
     target.Line = index;
-    target.TargetKind = StoryTarget::Kind::Choice;
+    target.TargetKind = NamedTarget::Kind::Choice;
     for (int key = 1; key <= ChoiceKeys; ++key) {
-      const std::u16string_view item = ListItemView(markup.ChoiceList, key - 1);
+      const std::u16string_view item = ListItemSpan(markup.ChoiceList, key - 1);
       // An empty item is no target: its key does nothing.
       if (item.empty()) continue;
       target.Key = key;
@@ -61,11 +71,11 @@ void StoryTargets::ReadLine(size_t index, std::u16string_view line) {
   }
 }
 
-const StoryTarget* StoryTargets::At(int64_t pos) const {
+const NamedTarget* TargetIndex::At(int64_t pos) const {
   // Targets are in the order of the text; the last one starting at or before
   // `pos` is the only one that can hold it.
   const auto after = std::upper_bound(targets_.begin(), targets_.end(), pos,
-                                      [](int64_t p, const StoryTarget& t) { return p < t.Pos; });
+                                      [](int64_t p, const NamedTarget& t) { return p < t.Pos; });
   for (auto it = after; it != targets_.begin();) {
     --it;
     if (pos <= it->Pos + static_cast<int64_t>(it->Name.size())) return &*it;
@@ -74,22 +84,22 @@ const StoryTarget* StoryTargets::At(int64_t pos) const {
   return nullptr;
 }
 
-std::vector<const StoryTarget*> StoryTargets::LandingOn(size_t line) const {
+std::vector<const NamedTarget*> TargetIndex::LandingOn(size_t line) const {
   const auto from = std::lower_bound(byLanding_.begin(), byLanding_.end(), line,
                                      [&](uint32_t t, size_t l) { return targets_[t].Landing < l; });
-  std::vector<const StoryTarget*> found;
+  std::vector<const NamedTarget*> found;
   for (auto it = from; it != byLanding_.end() && targets_[*it].Landing == line; ++it) {
     found.push_back(&targets_[*it]);
   }
   return found;
 }
 
-std::vector<const StoryTarget*> StoryTargets::OnLine(size_t line) const {
-  std::vector<const StoryTarget*> found;
+std::vector<const NamedTarget*> TargetIndex::OnLine(size_t line) const {
+  std::vector<const NamedTarget*> found;
   if (line >= lines_.Lines().size()) return found;
   const int64_t start = lines_.Lines()[line].Start;
   auto it = std::lower_bound(targets_.begin(), targets_.end(), start,
-                             [](const StoryTarget& t, int64_t p) { return t.Pos < p; });
+                             [](const NamedTarget& t, int64_t p) { return t.Pos < p; });
   for (; it != targets_.end() && it->Line == line; ++it) found.push_back(&*it);
   return found;
 }

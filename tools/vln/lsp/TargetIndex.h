@@ -10,7 +10,7 @@
 
 // A name the reader searches the story for: a jump's target, either name of
 // a conditional jump, or an item of a choice that a key can pick.
-struct StoryTarget {
+struct NamedTarget {
   enum class Kind { Jump, FlagOn, FlagOff, Choice };
   Kind TargetKind = Kind::Jump;
   size_t Line = 0;      // the story line that holds it
@@ -28,29 +28,33 @@ struct StoryTarget {
 
 // Every target of a story, in the order of the text, each with where it
 // lands by the reader's rule.
-class StoryTargets {
+class TargetIndex {
  public:
   // `text` and `lines` must outlive the targets.
-  StoryTargets(std::u16string_view text, const StoryLines& lines);
+  TargetIndex(std::u16string_view text, const StoryLines& lines);
 
-  const std::vector<StoryTarget>& All() const { return targets_; }
+  const std::vector<NamedTarget>& All() const { return targets_; }
   const LineLandings& Landings() const { return landings_; }
   // The target whose name holds `pos`, or ends just before it (a cursor at
   // the end of a name is still on it); nullptr when none.
-  const StoryTarget* At(int64_t pos) const;
+  const NamedTarget* At(int64_t pos) const;
   // The targets `line` holds, in the order of the text.
-  std::vector<const StoryTarget*> OnLine(size_t line) const;
+  std::vector<const NamedTarget*> OnLine(size_t line) const;
   // Targets that land on `line`, in the order of the text.
-  std::vector<const StoryTarget*> LandingOn(size_t line) const;
+  std::vector<const NamedTarget*> LandingOn(size_t line) const;
 
  private:
   void ReadLine(size_t index, std::u16string_view text);
-  void Add(StoryTarget target, std::u16string_view name, int64_t fallback);
+  void Add(NamedTarget target, std::u16string_view name, int64_t fallback);
 
   std::u16string_view text_;
   const StoryLines& lines_;
   LineLandings landings_;
-  std::vector<StoryTarget> targets_;
+  std::vector<NamedTarget> targets_;
   // Indices into targets_, ordered by landing line.
   std::vector<uint32_t> byLanding_;
 };
+
+// The `index`-th item of a comma-separated list as a view into it, split
+// exactly as GetListItem splits; empty when there is none.
+std::u16string_view ListItemSpan(std::u16string_view list, int index);
