@@ -230,4 +230,4 @@ function vlnOutput(args) {
   }
 }
 
-module.exports = { vlnOutput, LspServer, RawServer, frame, sourceDir, program };
+module.exports = { vlnOutput, LspServer, RawServer, frame, sourceDir };

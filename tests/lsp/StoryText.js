@@ -48,10 +48,6 @@ function offsetAt(text, position, encoding = 'utf-16') {
   return line.start + units;
 }
 
-function rangeOf(text, start, length, encoding) {
-  return { start: positionAt(text, start, encoding), end: positionAt(text, start + length, encoding) };
-}
-
 // Range of the `occurrence`-th `needle` in `text` (an exception if absent,
 // so a case that names text its story lacks fails loudly).
 function findRange(text, needle, occurrence = 0, encoding = 'utf-16') {
@@ -60,7 +56,7 @@ function findRange(text, needle, occurrence = 0, encoding = 'utf-16') {
     at = text.indexOf(needle, at + 1);
     if (at < 0) throw new Error(`"${needle}" #${occurrence} is not in the story`);
   }
-  return rangeOf(text, at, needle.length, encoding);
+  return { start: positionAt(text, at, encoding), end: positionAt(text, at + needle.length, encoding) };
 }
 
 function textOfRange(text, range, encoding) {
@@ -140,6 +136,6 @@ function cursorIn(marked, encoding) {
 }
 
 module.exports = {
-  editorLines, positionAt, offsetAt, rangeOf, findRange, textOfRange, readerLineStarts, readerLines,
+  editorLines, positionAt, findRange, textOfRange, readerLineStarts,
   landing, applyEdits, editsFor, readStoryFile, cursorIn,
 };
