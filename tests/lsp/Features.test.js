@@ -465,5 +465,11 @@ describe('UTF-8 positions when the client offers them', () => {
     assert.deepEqual(found.range.start, T.landing(text, '[c]', 'utf-8'));
     const prepared = await utf8.at('prepareRename', uri, at);
     assert.equal(T.textOfRange(text, prepared.range || prepared, 'utf-8'), 'c');
+    // An edit in UTF-8 columns after the surrogate pair: "[nowhere]" becomes "[c]".
+    const range = T.findRange(text, 'nowhere', 0, 'utf-8');
+    const edited = await utf8.change(uri, 2, [{ range, text: 'c' }]);
+    const fresh = newUri();
+    assert.deepEqual(edited, await utf8.open(fresh, T.applyEdits(text, [{ range, newText: 'c' }], 'utf-8')));
+    assert.deepEqual(edited.map((d) => d.code), ['unreached-lines'], 'the target is found now');
   });
 });
