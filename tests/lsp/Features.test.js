@@ -97,6 +97,15 @@ describe('diagnostics', () => {
     });
   }
 
+  test('closing a document clears its findings and forgets it', async () => {
+    const uri = newUri();
+    assert.ok((await server.open(uri, mistakes)).length > 0);
+    const cleared = server.nextDiagnostics(uri);
+    server.notify('textDocument/didClose', { textDocument: { uri } });
+    assert.deepEqual(await cleared, []);
+    await assert.rejects(server.request('textDocument/documentSymbol', { textDocument: { uri } }), (e) => e.code === -32602);
+  });
+
   test('lone LFs are a finding whose quick fix makes them CR LF', async () => {
     const text = story('tests/vln/unix.vln');
     const uri = newUri();
