@@ -58,6 +58,8 @@ class MapBuilder {
 };
 
 LineStep MapBuilder::StepLine(const StoryLines::Line& line) {
+  // Plain text runs on to the next line and switches nothing.
+  if (WithoutMarkers(line.Text)) return {};
   const LineMarkup markup = ReadLineMarkup(line.Text);
   const auto pos = static_cast<int32_t>(line.Start);
   LineStep out;

@@ -58,6 +58,13 @@ LineMarkup ReadLineMarkup(std::u16string_view line) {
   return m;
 }
 
+bool WithoutMarkers(std::u16string_view line) {
+  for (const char16_t c : line) {
+    if (c == u'?' || c == u':' || c == u'>') return false;
+  }
+  return true;
+}
+
 bool ReadAsConditionalByMistake(const LineMarkup& m, const LineStartIndex& starts) {
   if (m.Flag < 0 || m.MarkerAt != m.JumpAt) return false;
   const bool oneName = std::count(m.Names.begin(), m.Names.end(), u',') == 0;

@@ -35,6 +35,12 @@ struct LineMarkup {
 
 LineMarkup ReadLineMarkup(std::u16string_view line);
 
+// Whether the line interpreter finds no "??", "::" or ">>" in `line` (it
+// holds no "?", ":" or ">" at all). Such a line is shown, its label prefix
+// taken off, and the step goes on with the next line, flags and choice
+// untouched. Most lines of a story are such plain text.
+bool WithoutMarkers(std::u16string_view line);
+
 // A conditional jump whose author meant a plain one: the whole target begins
 // a line, or its one name does not look like a label (`Go>>Apple`).
 bool ReadAsConditionalByMistake(const LineMarkup& markup, const LineStartIndex& starts);

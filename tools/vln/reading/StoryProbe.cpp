@@ -23,17 +23,6 @@ StoryProbe::Step StepWithEngine(StoryState& story, Caption& caption, int32_t pos
   return step;
 }
 
-// Whether the interpreter finds no "??", "::" or ">>" in `line`. Such a line
-// is shown (with its label prefix, if any, taken off, which cannot make a
-// marker) and the step goes on with the next line, flags and choice
-// untouched. Any "?", ":" or ">" sends the line to the interpreter itself.
-bool WithoutMarkup(std::u16string_view line) {
-  for (const char16_t c : line) {
-    if (c == u'?' || c == u':' || c == u'>') return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 StoryProbe::StoryProbe(std::u16string text, bool remember, JumpSearch search)
@@ -57,7 +46,7 @@ StoryProbe::Step StoryProbe::Run(int32_t pos, int16_t flags) {
     const std::u16string_view line = end > 0 ? StoryMid(text, pos, end - pos) : std::u16string_view();
     // Most lines of a story are plain text: stepping over one needs no
     // interpreter.
-    if (end > 0 && WithoutMarkup(line)) {
+    if (end > 0 && WithoutMarkers(line)) {
       Step step;
       step.Next = static_cast<int32_t>(std::min<int64_t>(end + 2, std::numeric_limits<int32_t>::max()));
       step.Flags.fill(flags);

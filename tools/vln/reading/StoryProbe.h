@@ -35,12 +35,16 @@ class StoryProbe {
 
   // How a step that takes a jump finds its target. The interpreter searches
   // the whole story for it, which makes a walk over every line grow with the
-  // square of the story; Indexed runs the interpreter on the jump's line
-  // alone and answers the search from a LineStartIndex, with the same result.
+  // square of the story. Indexed runs the interpreter on the jump's line
+  // alone and answers the search from a LineStartIndex, and steps over a
+  // line without markers (WithoutMarkers) by itself; Engine runs the
+  // interpreter on the whole story for every step. Both give the same steps,
+  // which the tests hold them to.
   enum class JumpSearch { Indexed, Engine };
 
-  // With `remember`, each step is kept so that asking again costs nothing:
-  // the map and the walk over what is reachable ask for the same steps.
+  // With `remember`, each step is kept, for callers that ask for the same
+  // steps many times; a step is cheap enough that a single walk needs no
+  // memory of them.
   explicit StoryProbe(std::u16string text, bool remember = false,
                       JumpSearch search = JumpSearch::Indexed);
   // The index holds views of the probe's own text.
