@@ -14,7 +14,11 @@
 #include "platform/HeadlessWindow.h"
 #include "platform/StoryFileInput.h"
 #include "story/mdlRead.h"
+#include "tools/vln/check/CheckStory.h"
+#include "tools/vln/lsp/EditorStory.h"
+#include "tools/vln/lsp/LspDocument.h"
 #include "tools/vln/lsp/LspJson.h"
+#include "tools/vln/lsp/LspRequests.h"
 #include "tools/vln/lsp/LspServer.h"
 
 namespace {
@@ -75,6 +79,37 @@ void BM_EditToDiagnostics(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EditToDiagnostics)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The parts of a change, one by one: the reader's story text from the
+// editor's, the checks, and the findings as the protocol's diagnostics.
+void BM_EditorStory(benchmark::State& state) {
+  const std::u16string editorText = Story(state);
+  for (auto _ : state) {
+    const EditorStory story(editorText);
+    benchmark::DoNotOptimize(story.Text().data());
+  }
+}
+BENCHMARK(BM_EditorStory)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_Check(benchmark::State& state) {
+  const EditorStory story(Story(state));
+  for (auto _ : state) {
+    const CheckFindings findings = CheckStory(story.Text(), story.Lines());
+    benchmark::DoNotOptimize(findings.data());
+  }
+}
+BENCHMARK(BM_Check)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_DiagnosticsText(benchmark::State& state) {
+  LspDocument document("file:///s.vln", 1, Story(state), PositionEncoding::Utf16);
+  document.Analysis().Findings();
+  for (auto _ : state) {
+    const std::string text = JsonText(DiagnosticsOf(document));
+    benchmark::DoNotOptimize(text.data());
+  }
+  state.counters["findings"] = static_cast<double>(document.Analysis().Findings().size());
+}
+BENCHMARK(BM_DiagnosticsText)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_Initialize(benchmark::State& state) {
   for (auto _ : state) {

@@ -7,6 +7,8 @@
 #include "story/mdlRead.h"
 #include "tools/vln/lsp/EditorTextInput.h"
 
+// The lines are read from the story text, so the text is loaded first, on
+// the way to them.
 EditorStory::EditorStory(std::u16string_view editorText)
     : lines_((Load(editorText), text_)), editorSize_(editorText.size()) {
   if (const size_t cr = editorText.find(u'\r'); cr != std::u16string_view::npos) {
