@@ -91,7 +91,7 @@ windows:
 	cmake --build build-windows -j $(JOBS)
 
 windows-test: windows
-	@$(DEPS) desktop
+	@$(DEPS) desktop lsp
 	cd build-windows && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
 
 # The Debian package (build/velnori_VERSION_amd64.deb), and what CI checks of
