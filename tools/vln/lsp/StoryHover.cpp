@@ -26,8 +26,9 @@ std::string Code(std::u16string_view text) {
 
 std::string Where(StoryAnalysis& analysis, const NamedTarget& target) {
   if (target.Landing == LineLandings::NoLine) {
-    return target.TargetKind == NamedTarget::Kind::Choice ? "begins no line: the key lands in the wrong place"
-                                                          : "begins no line: the story stops";
+    return Code(target.Name) + (target.TargetKind == NamedTarget::Kind::Choice
+                                    ? ", which begins no line: the key lands in the wrong place"
+                                    : ", which begins no line: the story stops");
   }
   const StoryLines::Line& line = analysis.Lines().Lines()[target.Landing];
   return "line " + std::to_string(analysis.Lines().FileLineAt(line.Start)) + ", " +
