@@ -1,37 +1,11 @@
 #include "fuzz/LspStreamHarness.h"
 
-#include <algorithm>
-
+#include "fuzz/MemoryStreams.h"
 #include "tools/vln/lsp/LspFraming.h"
 #include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/LspServer.h"
 
 namespace {
-
-class BytesIn : public ByteSource {
- public:
-  explicit BytesIn(std::string bytes) : bytes_(std::move(bytes)) {}
-  // Short reads, so that messages are cut at every kind of place.
-  int64_t Read(char* into, size_t room) override {
-    const size_t count = std::min({room, bytes_.size() - at_, size_t{61}});
-    bytes_.copy(into, count, at_);
-    at_ += count;
-    return static_cast<int64_t>(count);
-  }
-
- private:
-  std::string bytes_;
-  size_t at_ = 0;
-};
-
-class BytesOut : public ByteSink {
- public:
-  bool Write(std::string_view bytes) override {
-    bytes_ += bytes;
-    return true;
-  }
-  std::string bytes_;
-};
 
 std::string Framed(const Json& message) { return FramedMessage(JsonText(message)); }
 
@@ -59,13 +33,13 @@ std::string CheckLspStream(const uint8_t* data, size_t size) {
   if (size == 0) return "";
   std::string input = LspStreamOpening(data[0]);
   input.append(reinterpret_cast<const char*>(data) + 1, size - 1);
-  BytesIn in(std::move(input));
-  BytesOut out;
+  MemoryBytesIn in(std::move(input), 61);
+  MemoryBytesOut out;
   const int status = RunLspSession(in, out);
   if (status != 0 && status != 1) return "exit status " + std::to_string(status);
   // Everything the server wrote must read back as whole messages.
-  BytesIn written(out.bytes_);
-  LspFrameReader reader(written, out.bytes_.size() + 1);
+  MemoryBytesIn written(out.Bytes, out.Bytes.size());
+  LspFrameReader reader(written, out.Bytes.size() + 1);
   for (;;) {
     const LspFrame frame = reader.Next();
     if (frame.FrameKind == LspFrame::Kind::End) return "";

@@ -6,36 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/MemoryStreams.h"
 #include "tools/vln/lsp/LspFraming.h"
 #include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/LspServer.h"
 
 namespace {
-
-class StringSource : public ByteSource {
- public:
-  explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
-  // Hands out a few bytes at a time, so that every message is cut somewhere.
-  int64_t Read(char* into, size_t room) override {
-    const size_t count = std::min({room, bytes_.size() - at_, size_t{7}});
-    bytes_.copy(into, count, at_);
-    at_ += count;
-    return static_cast<int64_t>(count);
-  }
-
- private:
-  std::string bytes_;
-  size_t at_ = 0;
-};
-
-class StringSink : public ByteSink {
- public:
-  bool Write(std::string_view bytes) override {
-    bytes_ += bytes;
-    return true;
-  }
-  std::string bytes_;
-};
 
 std::string Frame(const Json& message) { return FramedMessage(JsonText(message)); }
 
@@ -81,11 +57,12 @@ struct Session {
 };
 
 Session Converse(const std::string& input) {
-  StringSource in(input);
-  StringSink out;
+  // A few bytes at a time, so that every message is cut somewhere.
+  MemoryBytesIn in(input, 7);
+  MemoryBytesOut out;
   Session session;
   session.status = RunLspSession(in, out);
-  StringSource replies(out.bytes_);
+  MemoryBytesIn replies(out.Bytes, out.Bytes.size());
   LspFrameReader reader(replies, 1 << 30);
   for (LspFrame frame = reader.Next(); frame.FrameKind == LspFrame::Kind::Message; frame = reader.Next()) {
     session.messages.push_back(Json::parse(frame.Body));
