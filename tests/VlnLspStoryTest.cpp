@@ -332,6 +332,8 @@ TEST(StoryHover, SaysWhatTheReaderDoesWithTheLine) {
        {"Shows ` Pick `", "Key 1, ` [a] `: line 2, ` [a]A `", "Key 2, ` [nope] `: begins no line"}},
       {"a conditional jump and flags", Lines({u"[s]Go>|>A[a],[b]::bon aoff", u"[a]", u"[b]"}),
        {"With flag A on, jumps (after an empty step) to line 2", "With flag A off", "Switches A off, B on."}},
+      {"a jump to nowhere names its target", Lines({u"[s]Go|>>[zz]", u"[a]"}),
+       {"Jumps (after an empty step) to ` [zz] `, which begins no line: the story stops"}},
       {"END", Lines({u"[s]B|ye::END", u"Lost"}), {"END: the story stops"}},
       {"a line nothing reaches", Lines({u"[s]Bye::END", u"Lo|st"}), {"Never reached"}},
   };

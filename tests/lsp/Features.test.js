@@ -258,7 +258,6 @@ describe('hover: what the reader does with the line', () => {
     { why: 'the flags it switches', text: worked, at: ['You get up', 0, 1], expect: [/\bA\b|AON/] },
     { why: 'END', text: worked, at: ['You catch', 0, 1], expect: [/END|end/] },
     { why: 'an unreachable line', text: mistakes, at: ['Nobody', 0, 1], expect: [/never reached/i] },
-    { why: 'a missing target is named', text: mistakes, at: ['The green', 0, 1], expect: [/edroom/] },
   ];
   for (const c of cases) {
     test(c.why, async () => {

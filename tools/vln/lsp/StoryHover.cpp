@@ -26,9 +26,10 @@ std::string Code(std::u16string_view text) {
 
 std::string Where(StoryAnalysis& analysis, const NamedTarget& target) {
   if (target.Landing == LineLandings::NoLine) {
-    return Code(target.Name) + (target.TargetKind == NamedTarget::Kind::Choice
-                                    ? ", which begins no line: the key lands in the wrong place"
-                                    : ", which begins no line: the story stops");
+    // A choice names its item before this; a jump's name is said only here.
+    return target.TargetKind == NamedTarget::Kind::Choice
+               ? "begins no line: the key lands in the wrong place"
+               : Code(target.Name) + ", which begins no line: the story stops";
   }
   const StoryLines::Line& line = analysis.Lines().Lines()[target.Landing];
   return "line " + std::to_string(analysis.Lines().FileLineAt(line.Start)) + ", " +
