@@ -104,7 +104,7 @@ void BM_DiagnosticsText(benchmark::State& state) {
   LspDocument document("file:///s.vln", 1, Story(state), PositionEncoding::Utf16);
   document.Analysis().Findings();
   for (auto _ : state) {
-    const std::string text = JsonText(DiagnosticsOf(document));
+    const std::string text = DiagnosticsText(document);
     benchmark::DoNotOptimize(text.data());
   }
   state.counters["findings"] = static_cast<double>(document.Analysis().Findings().size());

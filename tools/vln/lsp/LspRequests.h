@@ -15,8 +15,9 @@ void AddEditingRequests(LspServer& server);
 void AddViewRequests(LspServer& server);
 void AddExtensionRequests(LspServer& server);
 
-// The document's check findings as the protocol's diagnostics.
-Json DiagnosticsOf(LspDocument& document);
+// The document's check findings as the protocol's diagnostics: the JSON
+// text of their array.
+std::string DiagnosticsText(LspDocument& document);
 
 // Story edits as a WorkspaceEdit on the document.
 Json WorkspaceEditOf(LspDocument& document, const std::vector<StoryEdit>& edits);

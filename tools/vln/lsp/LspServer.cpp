@@ -239,11 +239,13 @@ void LspServer::PublishDue() {
 }
 
 void LspServer::Publish(LspDocument& document) {
-  Json params;
-  params["uri"] = document.Uri();
-  params["version"] = document.Version();
-  params["diagnostics"] = DiagnosticsOf(document);
-  Notify("textDocument/publishDiagnostics", std::move(params));
+  // The message as Notify would make it, with the diagnostics' own text.
+  std::string message = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)";
+  message += JsonText(Json(document.Uri()));
+  message += ",\"version\":" + std::to_string(document.Version()) + ",\"diagnostics\":";
+  message += DiagnosticsText(document);
+  message += "}}";
+  out_.Write(FramedMessage(message));
 }
 
 int RunLspSession(ByteSource& in, ByteSink& out) {

@@ -115,10 +115,15 @@ LineStartIndex::LineStartIndex(std::u16string_view text)
     const uint64_t hash = LabelHash(label);
     for (size_t slot = hash & (size - 1);; slot = (slot + 1) & (size - 1)) {
       if (labels_[slot].Break == 0) {
-        labels_[slot] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(at),
-                         static_cast<uint32_t>(labelUnits_.size()),
-                         static_cast<uint32_t>(label.size())};
-        labelUnits_ += label;
+        LabelSlot& entry = labels_[slot];
+        entry = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(at), 0,
+                 static_cast<uint32_t>(label.size()), {}};
+        if (label.size() <= InlineUnits) {
+          std::copy(label.begin(), label.end(), entry.Inline);
+        } else {
+          entry.Offset = static_cast<uint32_t>(labelUnits_.size());
+          labelUnits_ += label;
+        }
         break;
       }
     }
@@ -130,10 +135,11 @@ int64_t LineStartIndex::LabelBreak(std::u16string_view label) const {
   const size_t mask = labels_.size() - 1;
   for (size_t slot = hash & mask; labels_[slot].Break != 0; slot = (slot + 1) & mask) {
     const LabelSlot& entry = labels_[slot];
-    if (entry.Hash == static_cast<uint32_t>(hash >> 32) && entry.Length == label.size() &&
-        std::u16string_view(labelUnits_).substr(entry.Offset, entry.Length) == label) {
-      return entry.Break;
-    }
+    if (entry.Hash != static_cast<uint32_t>(hash >> 32) || entry.Length != label.size()) continue;
+    const std::u16string_view units = entry.Length <= InlineUnits
+                                          ? std::u16string_view(entry.Inline, entry.Length)
+                                          : std::u16string_view(labelUnits_).substr(entry.Offset, entry.Length);
+    if (units == label) return entry.Break;
   }
   return 0;
 }

@@ -55,11 +55,15 @@ class LineStartIndex {
   // small enough to stay in the cache where a node per label, or a look into
   // the story for each, would miss it on every look-up.
   // A story text is shorter than 2^31 units, so 32 bits hold any position.
+  // A short label is kept in its slot, so that most look-ups read one cache
+  // line rather than a slot and then its text.
+  static constexpr size_t InlineUnits = 8;
   struct LabelSlot {
     uint32_t Hash = 0;
     uint32_t Break = 0;   // 0: empty
-    uint32_t Offset = 0;  // of the label in labelUnits_
+    uint32_t Offset = 0;  // of a longer label in labelUnits_
     uint32_t Length = 0;
+    char16_t Inline[InlineUnits] = {};
   };
   std::vector<LabelSlot> labels_;
   std::u16string labelUnits_;

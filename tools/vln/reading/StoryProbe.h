@@ -58,6 +58,7 @@ class StoryProbe {
   // Where a digit key that picks `label` lands.
   ChoiceLanding LandingOf(std::u16string_view label);
 
+  JumpSearch SearchKind() const { return search_; }
   const std::u16string& Text() const { return story_.StoryText; }
   // The lines that targets land on, over Text().
   const LineStartIndex& Starts() const { return *starts_; }

@@ -5,6 +5,7 @@
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
+#include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryProbe.h"
 
 namespace {
@@ -41,6 +42,17 @@ class ReachWalk {
   }
 
   void Step(int32_t pos) {
+    // Most steps start a plain text line, which the indexed probe steps over
+    // to the next line's start by itself; the walk knows that line already,
+    // and so saves the probe its search for the line's end.
+    if (probe_.SearchKind() == StoryProbe::JumpSearch::Indexed && !lines_.Lines().empty()) {
+      const StoryLines::Line& line = lines_.Lines()[lines_.LineIndexAt(pos)];
+      if (line.Start == pos && WithoutMarkers(line.Text)) {
+        Visit(static_cast<int32_t>(
+            std::min<int64_t>(line.End + 2, std::numeric_limits<int32_t>::max())));
+        return;
+      }
+    }
     // A conditional jump tests one flag; all off and all on give both of its
     // branches. Commands on the line run before the test, as in the reader.
     // Without a conditional marker the flags cannot change where a step
