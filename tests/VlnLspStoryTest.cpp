@@ -329,7 +329,7 @@ TEST(StoryHover, SaysWhatTheReaderDoesWithTheLine) {
   };
   const std::vector<Row> rows = {
       {"a choice", Lines({u"[s]Pick|??[a],[nope]", u"[a]A"}),
-       {"Shows ` Pick `", "Key 1, ` [a] `: line 2, ` [a]A `", "Key 2, ` [nope] `: ` [nope] `, which begins no line"}},
+       {"Shows ` Pick `", "Key 1, ` [a] `: line 2, ` [a]A `", "Key 2, ` [nope] `: begins no line"}},
       {"a conditional jump and flags", Lines({u"[s]Go>|>A[a],[b]::bon aoff", u"[a]", u"[b]"}),
        {"With flag A on, jumps (after an empty step) to line 2", "With flag A off", "Switches A off, B on."}},
       {"a jump to nowhere names its target", Lines({u"[s]Go|>>[zz]", u"[a]"}),
