@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 class LineStartIndex;
@@ -34,6 +35,15 @@ struct LineMarkup {
 };
 
 LineMarkup ReadLineMarkup(std::u16string_view line);
+
+// The label a line begins with: "[name]" right at its start, where a jump's
+// search can find it. Empty when the line has none (an indented label is
+// none: no search finds it). Inline, as the line index asks it of every line.
+inline std::u16string_view LineLabel(std::u16string_view line) {
+  if (line.empty() || line.front() != u'[') return {};
+  const size_t close = line.find(u']');
+  return close == std::u16string_view::npos ? std::u16string_view() : line.substr(0, close + 1);
+}
 
 // Whether the line interpreter finds no "??", "::" or ">>" in `line` (it
 // holds no "?", ":" or ">" at all). Such a line is shown, its label prefix
