@@ -15,6 +15,5 @@ std::vector<StoryLabel> StoryLabelsOf(const StoryLines& lines) {
 
 bool RunsOnToNextLine(std::u16string_view line) {
   const LineMarkup markup = ReadLineMarkup(line);
-  const bool choicePending = markup.HasChoice && !markup.ChoiceList.empty();
-  return !choicePending && !markup.Ends && !markup.HasJump();
+  return !markup.ChoicePending() && !markup.Ends && !markup.HasJump();
 }

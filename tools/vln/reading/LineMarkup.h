@@ -30,6 +30,8 @@ struct LineMarkup {
   std::u16string_view Shown;        // the caption the line leaves
 
   bool HasJump() const { return JumpAt > 0; }
+  // A choice with items waits for a key: Down does nothing.
+  bool ChoicePending() const { return HasChoice && !ChoiceList.empty(); }
   bool JumpTaken() const { return HasJump() && !Ends; }
   std::u16string_view JumpMarker() const { return Rest.substr(static_cast<size_t>(JumpAt - 1)); }
 };

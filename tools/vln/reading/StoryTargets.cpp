@@ -33,7 +33,7 @@ std::vector<StoryTarget> ReadStoryTargets(const StoryLines& lines, const LineSta
     const LineMarkup markup = ReadLineMarkup(lines.Lines()[i].Text);
     // The line interpreter splits the choice off first, and a choice stays
     // pending even when END stops the story; the jump stands before it.
-    const bool choicePending = markup.HasChoice && !markup.ChoiceList.empty();
+    const bool choicePending = markup.ChoicePending();
     if (markup.HasJump()) {
       const bool taken = markup.JumpTaken() && !choicePending;
       const char16_t* end = markup.Rest.data() + markup.Rest.size();
