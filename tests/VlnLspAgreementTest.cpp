@@ -18,20 +18,21 @@
 
 namespace {
 
-std::vector<std::string> StoriesIn(const std::filesystem::path& folder) {
-  std::vector<std::string> paths;
+std::vector<std::filesystem::path> StoriesIn(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> paths;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".vln") paths.push_back(entry.path().string());
+    if (entry.path().extension() == ".vln") paths.push_back(entry.path());
   }
   return paths;
 }
 
 TEST(LspAgreesWithCheck, OnEverySampleAndMistakeStory) {
   const std::filesystem::path source = std::getenv("VELNORI_SOURCE_DIR");
-  std::vector<std::string> paths = StoriesIn(source / "examples");
-  for (const std::string& path : StoriesIn(source / "tests" / "vln")) paths.push_back(path);
-  ASSERT_GE(paths.size(), 8u);
-  for (const std::string& path : paths) {
+  std::vector<std::filesystem::path> found = StoriesIn(source / "examples");
+  for (const std::filesystem::path& path : StoriesIn(source / "tests" / "vln")) found.push_back(path);
+  ASSERT_GE(found.size(), 8u);
+  for (const std::filesystem::path& place : found) {
+    const std::string path = place.string();
     StoryFileInput input;
     std::u16string text;
     ASSERT_TRUE(ReadStoryFile(path, input, text)) << path;
@@ -41,8 +42,9 @@ TEST(LspAgreesWithCheck, OnEverySampleAndMistakeStory) {
       checked.push_back(std::to_string(lines.FileLineAt(f.Pos)) + ": " + f.Message);
     }
 
-    // The editor decodes the file itself and sends its text.
-    std::ifstream file(path, std::ios::binary);
+    // The editor decodes the file itself and sends its text. The path object
+    // opens a Japanese file name on Windows too, where a narrow string fails.
+    std::ifstream file(place, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     const std::u16string editorText = DecodeStory(bytes);
     const EditorLines editorLines(editorText);

@@ -8,7 +8,6 @@
 
 #include "story/StoryStrings.h"
 #include "tools/vln/lsp/EditorStory.h"
-#include "tools/vln/lsp/LineLandings.h"
 #include "tools/vln/lsp/StoryAnalysis.h"
 #include "tools/vln/lsp/StoryCompletion.h"
 #include "tools/vln/lsp/StoryFixes.h"
@@ -73,20 +72,6 @@ TEST(EditorStory, BuildsTheReadersTextAndMapsEveryOffsetBack) {
     }
     // The story's end is the document's end.
     EXPECT_EQ(story.EditorOffset(static_cast<int64_t>(story.Text().size()) + 1), row.editor.size()) << row.reason;
-  }
-}
-
-TEST(LineLandings, FindWhatTheReadersSearchFinds) {
-  const std::u16string text = Lines({u"[a]first", u"good morning", u"[b]one", u"go", u"[b]two", u"", u"[bb]", u"x\ny"});
-  const StoryLines lines(text);
-  const LineLandings landings(lines);
-  const std::vector<std::u16string> names = {
-      u"[a]", u"[a]first", u"go", u"good", u"[b]", u"[b]t", u"[bb]", u"[b", u"", u"x\ny", u"x", u"nothing", u"[bb]]"};
-  for (const std::u16string& name : names) {
-    // The reader's own search: a line break followed by the name.
-    const int64_t found = StoryFind(1, text, u"\r\n" + name);
-    const size_t expected = found == 0 ? LineLandings::NoLine : lines.LineIndexAt(found + 2);
-    EXPECT_EQ(landings.FirstLineBeginning(name), expected) << ReadableText(name);
   }
 }
 

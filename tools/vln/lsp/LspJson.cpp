@@ -26,13 +26,7 @@ std::optional<int64_t> IntegerMember(const Json& object, std::string_view key) {
   return std::nullopt;
 }
 
-std::string Utf8Of(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  ForEachCodePoint(
-      text, [&](char32_t cp) { AppendUtf8(out, cp); }, [&](char16_t) { AppendUtf8(out, 0xFFFD); });
-  return out;
-}
+std::string Utf8Of(std::u16string_view text) { return Utf16ToUtf8(text); }
 
 std::string JsonText(const Json& message) {
   return message.dump(-1, ' ', false, Json::error_handler_t::replace);

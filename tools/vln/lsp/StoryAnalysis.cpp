@@ -1,7 +1,7 @@
 #include "tools/vln/lsp/StoryAnalysis.h"
 
 #include "tools/vln/check/CheckStory.h"
-#include "tools/vln/lsp/TargetIndex.h"
+#include "tools/vln/reading/StoryTargets.h"
 #include "tools/vln/map/StoryMap.h"
 #include "tools/vln/reading/StoryReach.h"
 
@@ -10,10 +10,7 @@ StoryAnalysis::StoryAnalysis(std::u16string_view editorText) : story_(editorText
 StoryAnalysis::~StoryAnalysis() = default;
 
 const CheckFindings& StoryAnalysis::Findings() {
-  if (!findings_) {
-    findings_ = CheckStory(Text(), Lines());
-    if (Text().empty() && findings_->empty()) findings_->push_back(EmptyStoryFinding());
-  }
+  if (!findings_) findings_ = CheckStory(Text(), Lines());
   return *findings_;
 }
 
@@ -30,15 +27,4 @@ const std::vector<bool>& StoryAnalysis::Reached() {
 const StoryMap& StoryAnalysis::Map() {
   if (!map_) map_ = std::make_unique<StoryMap>(BuildStoryMap(Text(), Lines()));
   return *map_;
-}
-
-// FIXME: vln check makes this finding in its command; once CheckStory makes
-// it too, this goes.
-CheckFinding EmptyStoryFinding() {
-  CheckFinding finding;
-  finding.Pos = 1;
-  finding.Level = CheckFinding::Severity::Error;
-  finding.Message = "the story is empty: the reader shows \"ファイルが開けません\"";
-  finding.Code = "empty-story";
-  return finding;
 }

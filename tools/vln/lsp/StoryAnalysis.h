@@ -39,6 +39,3 @@ class StoryAnalysis {
   std::optional<std::vector<bool>> reached_;
   std::unique_ptr<StoryMap> map_;
 };
-
-// The finding `vln check` gives a story with no lines: the reader refuses it.
-CheckFinding EmptyStoryFinding();

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "tools/vln/check/CheckText.h"
 #include "tools/vln/lsp/StoryLabels.h"
 #include "tools/vln/reading/LineMarkup.h"
-#include "tools/vln/reading/LineStartIndex.h"
-#include "tools/vln/reading/ReadableText.h"
+#include "tools/vln/reading/StoryTargets.h"
 
 namespace {
-
-std::string Quoted(std::u16string_view text) { return "\"" + ReadableExcerpt(text, 60) + "\""; }
 
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\u3000'; }
 
@@ -20,8 +18,8 @@ class FixFinder {
  public:
   FixFinder(StoryAnalysis& analysis, std::vector<StoryFix>& fixes) : analysis_(analysis), fixes_(fixes) {}
 
-  void SpaceInFront(const NamedTarget& target) {
-    if (target.TargetKind != NamedTarget::Kind::Choice || !IsSpace(target.Name.front())) return;
+  void SpaceInFront(const StoryTarget& target) {
+    if (target.Kind != TargetKind::Choice || !IsSpace(target.Name.front())) return;
     size_t spaces = 0;
     while (spaces < target.Name.size() && IsSpace(target.Name[spaces])) ++spaces;
     if (spaces == target.Name.size()) return;
@@ -31,7 +29,7 @@ class FixFinder {
                       true});
   }
 
-  void NearestLabel(const NamedTarget& target) {
+  void NearestLabel(const StoryTarget& target) {
     const std::vector<StoryLabel>& labels = Labels();
     const StoryLabel* nearest = nullptr;
     size_t best = SIZE_MAX;
@@ -49,7 +47,7 @@ class FixFinder {
                       false});
   }
 
-  void NewPassage(const NamedTarget& target) {
+  void NewPassage(const StoryTarget& target) {
     if (IsSpace(target.Name.front())) return;
     const EditorStory& story = analysis_.Story();
     const std::u16string lineBreak(story.NewLineBreak());
@@ -71,8 +69,8 @@ class FixFinder {
     if (!markup.JumpTaken() || markup.Flag < 0 || !ReadAsConditionalByMistake(markup, Starts())) return false;
     const std::u16string_view target = markup.PlainTarget;
     if (target.find_first_of(u"],") != std::u16string_view::npos) return true;
-    const size_t landing = analysis_.Targets().Landings().FirstLineBeginning(target);
-    if (landing == LineLandings::NoLine) return true;
+    const size_t landing = LandingOfTarget(Starts(), analysis_.Lines(), target).Line;
+    if (landing == TargetLanding::NoLine) return true;
     const std::u16string label = u"[" + std::u16string(target) + u"]";
     const int64_t targetPos = static_cast<int64_t>(target.data() - analysis_.Text().data()) + 1;
     std::vector<StoryEdit> edits{{targetPos, Size(target), label},
@@ -103,15 +101,11 @@ class FixFinder {
     if (!labels_) labels_ = std::make_unique<std::vector<StoryLabel>>(StoryLabelsOf(analysis_.Lines()));
     return *labels_;
   }
-  const LineStartIndex& Starts() {
-    if (!starts_) starts_ = std::make_unique<LineStartIndex>(analysis_.Text());
-    return *starts_;
-  }
+  const LineStartIndex& Starts() { return analysis_.Targets().Starts(); }
 
   StoryAnalysis& analysis_;
   std::vector<StoryFix>& fixes_;
   std::unique_ptr<std::vector<StoryLabel>> labels_;
-  std::unique_ptr<LineStartIndex> starts_;
 };
 
 }  // namespace
@@ -144,8 +138,8 @@ std::vector<StoryFix> FixesWithin(StoryAnalysis& analysis, int64_t from, int64_t
     // The names a misread jump is taken to have are no names its author
     // wrote.
     const bool misread = finder.BracketMisread(index);
-    for (const NamedTarget* target : analysis.Targets().OnLine(index)) {
-      if (target->Landing != LineLandings::NoLine || target->Name.empty()) continue;
+    for (const StoryTarget* target : analysis.Targets().OnLine(index)) {
+      if (target->Landing.Lands() || target->Name.empty()) continue;
       if (misread && target->Flag >= 0) continue;
       finder.SpaceInFront(*target);
       finder.NearestLabel(*target);

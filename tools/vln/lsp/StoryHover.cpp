@@ -4,9 +4,9 @@
 
 #include "story/StoryStrings.h"
 #include "tools/vln/lsp/StoryCompletion.h"
-#include "tools/vln/lsp/TargetIndex.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/ReadableText.h"
+#include "tools/vln/reading/StoryTargets.h"
 
 namespace {
 
@@ -24,14 +24,14 @@ std::string Code(std::u16string_view text) {
   return fence + " " + shown + " " + fence;
 }
 
-std::string Where(StoryAnalysis& analysis, const NamedTarget& target) {
-  if (target.Landing == LineLandings::NoLine) {
+std::string Where(StoryAnalysis& analysis, const StoryTarget& target) {
+  if (!target.Landing.Lands()) {
     // A choice names its item before this; a jump's name is said only here.
-    return target.TargetKind == NamedTarget::Kind::Choice
+    return target.Kind == TargetKind::Choice
                ? "begins no line: the key lands in the wrong place"
                : Code(target.Name) + ", which begins no line: the story stops";
   }
-  const StoryLines::Line& line = analysis.Lines().Lines()[target.Landing];
+  const StoryLines::Line& line = analysis.Lines().Lines()[target.Landing.Line];
   return "line " + std::to_string(analysis.Lines().FileLineAt(line.Start)) + ", " +
          Code(ReadLineMarkup(line.Text).Trimmed);
 }
@@ -61,20 +61,20 @@ std::string HoverAt(StoryAnalysis& analysis, int64_t pos) {
   const LineMarkup markup = ReadLineMarkup(line.Text);
   std::vector<std::string> parts;
   parts.push_back(markup.Shown.empty() ? "Shows an empty caption." : "Shows " + Code(markup.Shown));
-  for (const NamedTarget* target : analysis.Targets().OnLine(index)) {
-    switch (target->TargetKind) {
-      case NamedTarget::Kind::Choice:
+  for (const StoryTarget* target : analysis.Targets().OnLine(index)) {
+    switch (target->Kind) {
+      case TargetKind::Choice:
         parts.push_back("Key " + std::to_string(target->Key) + ", " + Code(target->Name) + ": " +
                         Where(analysis, *target));
         break;
-      case NamedTarget::Kind::Jump:
+      case TargetKind::Jump:
         if (target->Taken) parts.push_back("Jumps (after an empty step) to " + Where(analysis, *target));
         break;
-      case NamedTarget::Kind::FlagOn:
-      case NamedTarget::Kind::FlagOff:
+      case TargetKind::FlagOn:
+      case TargetKind::FlagOff:
         if (target->Taken) {
           parts.push_back(std::string("With flag ") + static_cast<char>('A' + target->Flag) +
-                          (target->TargetKind == NamedTarget::Kind::FlagOn ? " on" : " off") +
+                          (target->Kind == TargetKind::FlagOn ? " on" : " off") +
                           ", jumps (after an empty step) to " + Where(analysis, *target));
         }
         break;

@@ -3,14 +3,6 @@
 #include <string>
 #include <unordered_set>
 
-#include "tools/vln/reading/LineMarkup.h"
-
-std::u16string_view LineLabel(std::u16string_view line) {
-  if (line.empty() || line.front() != u'[') return {};
-  const size_t close = line.find(u']');
-  return close == std::u16string_view::npos ? std::u16string_view() : line.substr(0, close + 1);
-}
-
 std::vector<StoryLabel> StoryLabelsOf(const StoryLines& lines) {
   std::vector<StoryLabel> labels;
   std::unordered_set<std::u16string_view> seen;
@@ -23,6 +15,5 @@ std::vector<StoryLabel> StoryLabelsOf(const StoryLines& lines) {
 
 bool RunsOnToNextLine(std::u16string_view line) {
   const LineMarkup markup = ReadLineMarkup(line);
-  const bool choicePending = markup.HasChoice && !markup.ChoiceList.empty();
-  return !choicePending && !markup.Ends && !markup.HasJump();
+  return !markup.ChoicePending() && !markup.Ends && !markup.HasJump();
 }

@@ -4,12 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryLines.h"
-
-// The label a line begins with: "[name]" right at its start, where a jump's
-// search can find it. Empty when the line has none (an indented label is
-// none: no search finds it).
-std::u16string_view LineLabel(std::u16string_view line);
 
 // A label the story defines, where a jump or a choice can reach it.
 struct StoryLabel {

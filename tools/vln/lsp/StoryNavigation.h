@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tools/vln/lsp/StoryAnalysis.h"
-#include "tools/vln/lsp/TargetIndex.h"
+#include "tools/vln/reading/StoryTargets.h"
 
 // A stretch of the story text: 1-based position and length in units.
 struct StoryPlace {
@@ -25,7 +25,7 @@ std::optional<size_t> LineAskedAbout(StoryAnalysis& analysis, int64_t pos);
 
 // One way the reader can come to a line.
 struct WayIn {
-  const NamedTarget* Target = nullptr;  // nullptr: the line before runs on
+  const StoryTarget* Target = nullptr;  // nullptr: the line before runs on
   StoryPlace Place;                     // the target's name, or the line before
 };
 

@@ -2,15 +2,14 @@
 
 #include <array>
 
+#include "tools/vln/check/CheckText.h"
 #include "tools/vln/lsp/StoryLabels.h"
 #include "tools/vln/reading/ReadableText.h"
 
 namespace {
 
-std::string Quoted(std::u16string_view text) { return "\"" + ReadableExcerpt(text, 60) + "\""; }
-
 std::string LineNumber(const StoryLines& lines, size_t line) {
-  if (line == LineLandings::NoLine) return "no line";
+  if (line == TargetLanding::NoLine) return "no line";
   return "line " + std::to_string(lines.FileLineAt(lines.Lines()[line].Start));
 }
 
@@ -33,13 +32,13 @@ std::string NameProblem(std::u16string_view name) {
 
 }  // namespace
 
-std::string TargetDescription(const NamedTarget& target, const StoryLines& lines) {
+std::string TargetDescription(const StoryTarget& target, const StoryLines& lines) {
   std::string kind = "jump target ";
-  if (target.TargetKind == NamedTarget::Kind::Choice) {
+  if (target.Kind == TargetKind::Choice) {
     kind = "choice item " + std::to_string(target.Key) + " ";
   } else if (target.Flag >= 0) {
     kind = std::string("flag ") + static_cast<char>('A' + target.Flag) +
-           (target.TargetKind == NamedTarget::Kind::FlagOn ? " on" : " off") + " target ";
+           (target.Kind == TargetKind::FlagOn ? " on" : " off") + " target ";
   }
   return kind + Quoted(target.Name) + " on line " + std::to_string(lines.FileLineAt(target.Pos));
 }
@@ -50,18 +49,18 @@ std::optional<RenameSpot> RenameSpotAt(StoryAnalysis& analysis, int64_t pos, std
     why = "the story is empty";
     return std::nullopt;
   }
-  if (const NamedTarget* target = analysis.Targets().At(pos)) {
-    if (target->Landing == LineLandings::NoLine) {
+  if (const StoryTarget* target = analysis.Targets().At(pos)) {
+    if (!target->Landing.Lands()) {
       why = "the target " + Quoted(target->Name) + " lands on no line";
       return std::nullopt;
     }
-    const StoryLines::Line& landing = lines[target->Landing];
+    const StoryLines::Line& landing = lines[target->Landing.Line];
     const std::u16string_view label = LineLabel(landing.Text);
     if (label.empty() || label != target->Name) {
       why = "the target " + Quoted(target->Name) + " is not the whole label of the line it lands on";
       return std::nullopt;
     }
-    return RenameSpot{{target->Pos + 1, static_cast<int64_t>(label.size()) - 2}, label, target->Landing};
+    return RenameSpot{{target->Pos + 1, static_cast<int64_t>(label.size()) - 2}, label, target->Landing.Line};
   }
   const size_t index = analysis.Lines().LineIndexAt(pos);
   const StoryLines::Line& line = lines[index];
@@ -92,13 +91,13 @@ std::vector<StoryEdit> RenameLabel(StoryAnalysis& analysis, int64_t pos, std::u1
   };
   const TargetIndex& targets = analysis.Targets();
   bool labelDone = false;
-  for (const NamedTarget& target : targets.All()) {
+  for (const StoryTarget& target : targets.All()) {
     // The label line's own label comes before any target on that line.
     if (!labelDone && target.Pos > lines[spot->Line].Start) {
       renameAt(lines[spot->Line].Start);
       labelDone = true;
     }
-    if (target.Landing == spot->Line && target.Name == spot->Label) renameAt(target.Pos);
+    if (target.Landing.Line == spot->Line && target.Name == spot->Label) renameAt(target.Pos);
   }
   if (!labelDone) renameAt(lines[spot->Line].Start);
   if (std::string changed = FirstLandingChanged(analysis, edits); !changed.empty()) {
@@ -142,9 +141,9 @@ std::string FirstLandingChanged(StoryAnalysis& analysis, const std::vector<Story
       const size_t line = i < old.size() ? old[i].Line : now[j].Line;
       return "the targets of " + LineNumber(oldLines, line) + " lead";
     } else {
-      if (old[i].Landing != now[j].Landing) {
-        return "the " + TargetDescription(old[i], oldLines) + " lands: " + LineNumber(oldLines, now[j].Landing) +
-               " instead of " + LineNumber(oldLines, old[i].Landing);
+      if (old[i].Landing.Line != now[j].Landing.Line) {
+        return "the " + TargetDescription(old[i], oldLines) + " lands: " + LineNumber(oldLines, now[j].Landing.Line) +
+               " instead of " + LineNumber(oldLines, old[i].Landing.Line);
       }
       ++i;
       ++j;

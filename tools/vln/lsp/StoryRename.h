@@ -47,4 +47,4 @@ std::string FirstLandingChanged(StoryAnalysis& analysis, const std::vector<Story
                                 size_t skipLine = static_cast<size_t>(-1));
 
 // How a message names a target: `jump target "[x]" on line 12`.
-std::string TargetDescription(const NamedTarget& target, const StoryLines& lines);
+std::string TargetDescription(const StoryTarget& target, const StoryLines& lines);

@@ -4,7 +4,6 @@
 
 #include "story/StoryStrings.h"
 #include "tools/vln/lsp/StoryCompletion.h"
-#include "tools/vln/lsp/TargetIndex.h"
 #include "tools/vln/reading/LineMarkup.h"
 
 namespace {
@@ -78,8 +77,8 @@ std::vector<StoryToken> StoryTokensOf(const StoryAnalysis& analysis) {
           line.Add(deciding, 2, Kind::JumpMarker);
           line.Add(deciding.substr(2), 1, Kind::Flag);
         }
-        line.Add(ListItemSpan(markup.Names, 0), Kind::Target);
-        line.Add(ListItemSpan(markup.Names, 1), Kind::Target);
+        line.Add(ListItemView(markup.Names, 0), Kind::Target);
+        line.Add(ListItemView(markup.Names, 1), Kind::Target);
       }
     }
     if (markup.HasCommand) {

@@ -10,23 +10,13 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// Story text as the JSON library's UTF-8. A lone surrogate unit (a caption
-// that begins inside a pair) goes out as U+FFFD.
-std::string Utf8Text(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  ForEachCodePoint(
-      text, [&](char32_t cp) { AppendUtf8(out, cp); }, [&](char16_t) { AppendUtf8(out, 0xFFFD); });
-  return out;
-}
-
 Json DialogJson(const std::optional<OpenDialogSetup>& dialog) {
   if (!dialog) return nullptr;
   Json out;
-  out["title"] = Utf8Text(dialog->Title);
-  out["filter"] = Utf8Text(dialog->Filter);
+  out["title"] = Utf16ToUtf8(dialog->Title);
+  out["filter"] = Utf16ToUtf8(dialog->Filter);
   out["filter_index"] = dialog->FilterIndex;
-  out["file_name"] = Utf8Text(dialog->FileName);
+  out["file_name"] = Utf16ToUtf8(dialog->FileName);
   out["flags"] = dialog->Flags;
   return out;
 }
@@ -65,14 +55,14 @@ void AppendDialog(std::string& out, const std::optional<OpenDialogSetup>& dialog
 nlohmann::ordered_json PlayStepJson(const PlayStep& step) {
   Json out;
   // The event word as typed; bytes that are no UTF-8 show as U+FFFD.
-  out["event"] = Utf8Text(Utf8ToUtf16(step.Event));
-  out["caption"] = Utf8Text(step.Caption);
+  out["event"] = Utf16ToUtf8(Utf8ToUtf16(step.Event));
+  out["caption"] = Utf16ToUtf8(step.Caption);
   out["pos"] = step.Pos;
-  out["choice"] = Utf8Text(step.Choice);
+  out["choice"] = Utf16ToUtf8(step.Choice);
   out["flags"] = step.Flags;
   out["minimized"] = step.Minimized;
   out["length"] = step.Length;
-  out["message"] = step.Message ? Json(Utf8Text(*step.Message)) : Json(nullptr);
+  out["message"] = step.Message ? Json(Utf16ToUtf8(*step.Message)) : Json(nullptr);
   out["dialog"] = DialogJson(step.Dialog);
   return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 class LineStartIndex;
@@ -29,11 +30,22 @@ struct LineMarkup {
   std::u16string_view Shown;        // the caption the line leaves
 
   bool HasJump() const { return JumpAt > 0; }
+  // A choice with items waits for a key: Down does nothing.
+  bool ChoicePending() const { return HasChoice && !ChoiceList.empty(); }
   bool JumpTaken() const { return HasJump() && !Ends; }
   std::u16string_view JumpMarker() const { return Rest.substr(static_cast<size_t>(JumpAt - 1)); }
 };
 
 LineMarkup ReadLineMarkup(std::u16string_view line);
+
+// The label a line begins with: "[name]" right at its start, where a jump's
+// search can find it. Empty when the line has none (an indented label is
+// none: no search finds it). Inline, as the line index asks it of every line.
+inline std::u16string_view LineLabel(std::u16string_view line) {
+  if (line.empty() || line.front() != u'[') return {};
+  const size_t close = line.find(u']');
+  return close == std::u16string_view::npos ? std::u16string_view() : line.substr(0, close + 1);
+}
 
 // Whether the line interpreter finds no "??", "::" or ">>" in `line` (it
 // holds no "?", ":" or ">" at all). Such a line is shown, its label prefix

@@ -6,18 +6,12 @@
 #include <string>
 
 #include "story/StoryStrings.h"
+#include "tools/vln/reading/LineMarkup.h"
 
 namespace {
 
 constexpr std::u16string_view LineBreak = u"\r\n";
 constexpr int64_t Nowhere = std::numeric_limits<int64_t>::max();
-
-// "[name]" at the front of `text`, empty when it does not begin with one.
-std::u16string_view LabelAtFront(std::u16string_view text) {
-  if (text.empty() || text.front() != u'[') return {};
-  const size_t close = text.find(u']');
-  return close == std::u16string_view::npos ? std::u16string_view() : text.substr(0, close + 1);
-}
 
 uint64_t LabelHash(std::u16string_view label) {
   uint64_t hash = 0xcbf29ce484222325u;
@@ -96,7 +90,7 @@ LineStartIndex::LineStartIndex(std::u16string_view text)
     const int64_t next = StoryFind(start, text, LineBreak);
     const std::u16string_view line = next > 0 ? StoryMid(text, start, next - start) : StoryMid(text, start);
     if (!line.empty()) firstUnits_.set(line.front());
-    if (const std::u16string_view label = LabelAtFront(line); !label.empty()) {
+    if (const std::u16string_view label = LineLabel(line); !label.empty()) {
       labels.emplace_back(label, end);
     }
     end = next;
@@ -164,7 +158,7 @@ int64_t LineStartIndex::FirstBreak(std::u16string_view target) const {
     return StoryFind(1, text_, search);
   }
   if (target.empty()) return firstBreak_;
-  if (LabelAtFront(target).size() == target.size()) return LabelBreak(target);
+  if (LineLabel(target).size() == target.size()) return LabelBreak(target);
   if (!firstUnits_.test(target.front())) return 0;
   const Sorted& sorted = SortedPieces();
   const size_t from = sorted.FirstNotBefore(target);

@@ -78,3 +78,11 @@ std::u16string Utf8ToUtf16(std::string_view bytes) {
   }
   return out;
 }
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  ForEachCodePoint(
+      text, [&](char32_t cp) { AppendUtf8(out, cp); }, [&](char16_t) { AppendUtf8(out, Replacement); });
+  return out;
+}

@@ -26,6 +26,10 @@ void ForEachCodePoint(std::u16string_view text, OnPoint point, OnLoneSurrogate u
   }
 }
 
+// Story text as UTF-8 for a JSON library; a lone surrogate unit (a caption
+// that begins inside a pair) goes out as U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
 // Arguments and script lines arrive as bytes that are meant to be UTF-8;
 // anything malformed becomes U+FFFD so that it can still be shown.
 std::u16string Utf8ToUtf16(std::string_view bytes);
