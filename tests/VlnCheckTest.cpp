@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/StoryTestSupport.h"
 #include "tests/VlnFakeFiles.h"
 #include "tools/vln/check/CheckCommand.h"
 #include "tools/vln/check/CheckStory.h"
@@ -13,12 +14,6 @@
 #include "tools/vln/reading/StoryLines.h"
 
 namespace {
-
-std::u16string TextOf(const std::vector<std::u16string>& lines) {
-  std::u16string text;
-  for (const auto& line : lines) text += line + u"\r\n";
-  return text;
-}
 
 struct Expected {
   long line;
@@ -33,7 +28,7 @@ struct CheckRow {
 };
 
 void ExpectFindings(const CheckRow& row) {
-  const std::u16string text = TextOf(row.story);
+  const std::u16string text = StoryOf(row.story);
   const StoryLines lines(text);
   const CheckFindings found = CheckStory(text, lines);
   std::string all;
@@ -323,7 +318,7 @@ TEST(VlnCheck, EachKindCoversWhatIsWrongWithItsCode) {
       {"an empty story", {}, "empty-story", u"", {}},
   };
   for (const RangeRow& row : rows) {
-    const std::u16string text = TextOf(row.story);
+    const std::u16string text = StoryOf(row.story);
     const StoryLines lines(text);
     const CheckFindings found = CheckStory(text, lines);
     const auto finding = std::find_if(found.begin(), found.end(),
@@ -357,7 +352,7 @@ TEST(VlnCheck, CodesAreKebabCaseAndRangesStayInTheText) {
       {u"a\nb>>x\n", u" [i]\uFFFD", u"[u", u"??", u"x>>y>>D[a],[b],[c]"},
   };
   for (const auto& story : stories) {
-    const std::u16string text = TextOf(story);
+    const std::u16string text = StoryOf(story);
     const StoryLines lines(text);
     for (const CheckFinding& f : CheckStory(text, lines)) {
       EXPECT_FALSE(f.Code.empty()) << f.Message;

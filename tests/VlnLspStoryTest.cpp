@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "story/StoryStrings.h"
+#include "tests/StoryTestSupport.h"
 #include "tools/vln/lsp/EditorStory.h"
 #include "tools/vln/lsp/StoryAnalysis.h"
 #include "tools/vln/lsp/StoryCompletion.h"
@@ -18,12 +19,6 @@
 #include "tools/vln/reading/ReadableText.h"
 
 namespace {
-
-std::u16string Lines(const std::vector<std::u16string>& lines) {
-  std::u16string text;
-  for (const auto& line : lines) text += line + u"\r\n";
-  return text;
-}
 
 // A story with a cursor: "|" marks the place and is taken out.
 struct Cursor {
@@ -83,20 +78,20 @@ TEST(StoryNavigation, TargetsGoWhereTheReaderGoes) {
     int64_t matched;         // units of that line the name covers
   };
   const std::vector<Row> rows = {
-      {"a plain jump", Lines({u"[s]", u"Go>>[r|oad]", u"[road]On."}), u"[road]On.", 6},
-      {"the cursor just after the name", Lines({u"[s]", u"Go>>[road]|", u"[road]On."}), u"[road]On.", 6},
-      {"a prefix match lands on the longer line", Lines({u"[s]>>g|o", u"good", u"go"}), u"good", 2},
-      {"the first line can never be found", Lines({u"[s]", u">>[|s]", u"[s]again"}), u"[s]again", 3},
-      {"a conditional jump's first name", Lines({u"s>>A[|x],[y]", u"[y]", u"[x]"}), u"[x]", 3},
-      {"a conditional jump's second name", Lines({u"s>>A[x],[|y]", u"[y]", u"[x]"}), u"[y]", 3},
-      {"the names follow the first >>", Lines({u"s>>[|p]>>B[q],[r]", u"[r]", u"p]>>B[q] odd"}), u"p]>>B[q] odd", 8},
-      {"a plain target read as conditional", Lines({u"s>>App|le", u"pple", u"Apple"}), u"pple", 4},
-      {"a choice item", Lines({u"s??[a],[|b]", u"[a]", u"[b]"}), u"[b]", 3},
-      {"a choice item with a space in front", Lines({u"s??[a], [|b]", u"[b]"}), u"", 0},
-      {"a missing target", Lines({u"s>>[|nowhere]", u"[b]"}), u"", 0},
-      {"a jump after END still names its line", Lines({u"s>>[|b]::END", u"[b]"}), u"[b]", 3},
-      {"not on a target", Lines({u"|s>>[b]", u"[b]"}), u"", 0},
-      {"a target holding a lone LF", Lines({u"s>>[|a]\nb", u"[a]\nb"}), u"[a]\nb", 5},
+      {"a plain jump", StoryOf({u"[s]", u"Go>>[r|oad]", u"[road]On."}), u"[road]On.", 6},
+      {"the cursor just after the name", StoryOf({u"[s]", u"Go>>[road]|", u"[road]On."}), u"[road]On.", 6},
+      {"a prefix match lands on the longer line", StoryOf({u"[s]>>g|o", u"good", u"go"}), u"good", 2},
+      {"the first line can never be found", StoryOf({u"[s]", u">>[|s]", u"[s]again"}), u"[s]again", 3},
+      {"a conditional jump's first name", StoryOf({u"s>>A[|x],[y]", u"[y]", u"[x]"}), u"[x]", 3},
+      {"a conditional jump's second name", StoryOf({u"s>>A[x],[|y]", u"[y]", u"[x]"}), u"[y]", 3},
+      {"the names follow the first >>", StoryOf({u"s>>[|p]>>B[q],[r]", u"[r]", u"p]>>B[q] odd"}), u"p]>>B[q] odd", 8},
+      {"a plain target read as conditional", StoryOf({u"s>>App|le", u"pple", u"Apple"}), u"pple", 4},
+      {"a choice item", StoryOf({u"s??[a],[|b]", u"[a]", u"[b]"}), u"[b]", 3},
+      {"a choice item with a space in front", StoryOf({u"s??[a], [|b]", u"[b]"}), u"", 0},
+      {"a missing target", StoryOf({u"s>>[|nowhere]", u"[b]"}), u"", 0},
+      {"a jump after END still names its line", StoryOf({u"s>>[|b]::END", u"[b]"}), u"[b]", 3},
+      {"not on a target", StoryOf({u"|s>>[b]", u"[b]"}), u"", 0},
+      {"a target holding a lone LF", StoryOf({u"s>>[|a]\nb", u"[a]\nb"}), u"[a]\nb", 5},
   };
   for (const Row& row : rows) {
     const Cursor cursor = WithCursor(row.story);
@@ -113,7 +108,7 @@ TEST(StoryNavigation, TargetsGoWhereTheReaderGoes) {
 }
 
 TEST(StoryNavigation, WaysIntoALineAreEveryJumpChoiceAndRunOn) {
-  const std::u16string text = Lines({
+  const std::u16string text = StoryOf({
       u"[start]Hello",          // runs on into line 2
       u"[x]Here",               // the label line asked about
       u"Go>>[x]",               // jump
@@ -148,26 +143,26 @@ TEST(StoryRename, RenamesALabelAndTheTargetsThatNameItExactly) {
     const char* refusal;   // words the refusal holds
   };
   const std::vector<Row> rows = {
-      {"from the label line", Lines({u"s>>[a]", u"[|a]A", u"t??[a],[b]", u"[b]"}), u"c",
-       Lines({u"s>>[c]", u"[c]A", u"t??[c],[b]", u"[b]"}), ""},
-      {"from a target, brackets given", Lines({u"s>>[|a]", u"[a]A"}), u"[c]", Lines({u"s>>[c]", u"[c]A"}), ""},
-      {"both names of a conditional jump", Lines({u"s>>A[a],[a]", u"[|a]"}), u"z",
-       Lines({u"s>>A[z],[z]", u"[z]"}), ""},
-      {"a second definition is not renamed", Lines({u"s>>[a]", u"[|a]1", u"[a]2"}), u"c",
-       Lines({u"s>>[c]", u"[c]1", u"[a]2"}), ""},
-      {"another line already has the new label earlier", Lines({u"s>>[a]", u"[b]B", u"[|a]A"}), u"b", u"",
+      {"from the label line", StoryOf({u"s>>[a]", u"[|a]A", u"t??[a],[b]", u"[b]"}), u"c",
+       StoryOf({u"s>>[c]", u"[c]A", u"t??[c],[b]", u"[b]"}), ""},
+      {"from a target, brackets given", StoryOf({u"s>>[|a]", u"[a]A"}), u"[c]", StoryOf({u"s>>[c]", u"[c]A"}), ""},
+      {"both names of a conditional jump", StoryOf({u"s>>A[a],[a]", u"[|a]"}), u"z",
+       StoryOf({u"s>>A[z],[z]", u"[z]"}), ""},
+      {"a second definition is not renamed", StoryOf({u"s>>[a]", u"[|a]1", u"[a]2"}), u"c",
+       StoryOf({u"s>>[c]", u"[c]1", u"[a]2"}), ""},
+      {"another line already has the new label earlier", StoryOf({u"s>>[a]", u"[b]B", u"[|a]A"}), u"b", u"",
        "jump target \"[a]\" on line 1 lands: line 2 instead of line 3"},
-      {"a later line would lose its targets", Lines({u"s>>[b]", u"[|a]A", u"[b]B"}), u"b", u"",
+      {"a later line would lose its targets", StoryOf({u"s>>[b]", u"[|a]A", u"[b]B"}), u"b", u"",
        "jump target \"[b]\" on line 1"},
-      {"a prefix target would land elsewhere", Lines({u"s>>[ab", u"[|abc]", u"[abd]"}), u"x", u"",
+      {"a prefix target would land elsewhere", StoryOf({u"s>>[ab", u"[|abc]", u"[abd]"}), u"x", u"",
        "\"[ab\" on line 1 lands: line 3 instead of line 2"},
-      {"a missing target would begin to land", Lines({u"s>>[c]", u"[|a]"}), u"c", u"", "line 2 instead of no line"},
-      {"a name that would end the label", Lines({u"s>>[a]", u"[|a]"}), u"x]y", u"", "cannot hold \"]\""},
-      {"a name that would split a list", Lines({u"s>>[a]", u"[|a]"}), u"x,y", u"", "cannot hold \",\""},
-      {"a name that begins a marker", Lines({u"s>>[a]", u"[|a]"}), u"x>>y", u"", "cannot hold \">>\""},
-      {"spaces around the name", Lines({u"s>>[a]", u"[|a]"}), u" x", u"", "spaces"},
-      {"a target that only begins the label", Lines({u"s>>[|a", u"[a]"}), u"x", u"", "not the whole label"},
-      {"no label here", Lines({u"s|ay", u"[a]"}), u"x", u"", "only a label"},
+      {"a missing target would begin to land", StoryOf({u"s>>[c]", u"[|a]"}), u"c", u"", "line 2 instead of no line"},
+      {"a name that would end the label", StoryOf({u"s>>[a]", u"[|a]"}), u"x]y", u"", "cannot hold \"]\""},
+      {"a name that would split a list", StoryOf({u"s>>[a]", u"[|a]"}), u"x,y", u"", "cannot hold \",\""},
+      {"a name that begins a marker", StoryOf({u"s>>[a]", u"[|a]"}), u"x>>y", u"", "cannot hold \">>\""},
+      {"spaces around the name", StoryOf({u"s>>[a]", u"[|a]"}), u" x", u"", "spaces"},
+      {"a target that only begins the label", StoryOf({u"s>>[|a", u"[a]"}), u"x", u"", "not the whole label"},
+      {"no label here", StoryOf({u"s|ay", u"[a]"}), u"x", u"", "only a label"},
   };
   for (const Row& row : rows) {
     const Cursor cursor = WithCursor(row.story);
@@ -209,7 +204,7 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
       {">> after :: is part of the command", u"Hi::END>>|", false, Kind::Keyword, u""},
   };
   for (const Row& row : rows) {
-    const Cursor cursor = WithCursor(Lines({u"[start]", row.line}));
+    const Cursor cursor = WithCursor(StoryOf({u"[start]", row.line}));
     StoryAnalysis analysis(cursor.Text);
     const std::optional<CompletionSpot> spot = CompletionAt(analysis, cursor.Pos);
     if (row.none) {
@@ -247,7 +242,7 @@ TEST(StoryTokens, ColourTheMarkupAsTheInterpreterReadsIt) {
        {{u">>", Kind::JumpMarker}, {u"p]>>B[q]", Kind::Target}}},
   };
   for (const Row& row : rows) {
-    const std::u16string text = Lines({row.line});
+    const std::u16string text = StoryOf({row.line});
     StoryAnalysis analysis(text);
     std::vector<std::pair<std::u16string, Kind>> found;
     for (const StoryToken& token : StoryTokensOf(analysis)) {
@@ -313,14 +308,14 @@ TEST(StoryHover, SaysWhatTheReaderDoesWithTheLine) {
     std::vector<const char*> says;
   };
   const std::vector<Row> rows = {
-      {"a choice", Lines({u"[s]Pick|??[a],[nope]", u"[a]A"}),
+      {"a choice", StoryOf({u"[s]Pick|??[a],[nope]", u"[a]A"}),
        {"Shows ` Pick `", "Key 1, ` [a] `: line 2, ` [a]A `", "Key 2, ` [nope] `: begins no line"}},
-      {"a conditional jump and flags", Lines({u"[s]Go>|>A[a],[b]::bon aoff", u"[a]", u"[b]"}),
+      {"a conditional jump and flags", StoryOf({u"[s]Go>|>A[a],[b]::bon aoff", u"[a]", u"[b]"}),
        {"With flag A on, jumps (after an empty step) to line 2", "With flag A off", "Switches A off, B on."}},
-      {"a jump to nowhere names its target", Lines({u"[s]Go|>>[zz]", u"[a]"}),
+      {"a jump to nowhere names its target", StoryOf({u"[s]Go|>>[zz]", u"[a]"}),
        {"Jumps (after an empty step) to ` [zz] `, which begins no line: the story stops"}},
-      {"END", Lines({u"[s]B|ye::END", u"Lost"}), {"END: the story stops"}},
-      {"a line nothing reaches", Lines({u"[s]Bye::END", u"Lo|st"}), {"Never reached"}},
+      {"END", StoryOf({u"[s]B|ye::END", u"Lost"}), {"END: the story stops"}},
+      {"a line nothing reaches", StoryOf({u"[s]Bye::END", u"Lo|st"}), {"Never reached"}},
   };
   for (const Row& row : rows) {
     const Cursor cursor = WithCursor(row.story);
