@@ -24,6 +24,17 @@ size_t FindUnits(const char16_t* p, size_t n, std::u16string_view what) {
     return std::equal(what.begin() + 1, what.end(), p + pos + 1);
   };
   size_t i = 0;
+  // A line's markup is looked for in the line alone, a few dozen units: there
+  // the wide steps below cost more to set up than they save.
+  if (n < 32) {
+    for (; i + m <= n; ++i) {
+      if (p[i] != first || p[i + m - 1] != last) continue;
+      size_t k = 1;
+      while (k + 1 < m && p[i + k] == what[k]) ++k;
+      if (k + 1 >= m) return i;
+    }
+    return n;
+  }
 #ifdef __SSE2__
   const __m128i firstV = _mm_set1_epi16(static_cast<short>(first));
   const __m128i lastV = _mm_set1_epi16(static_cast<short>(last));

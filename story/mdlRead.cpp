@@ -19,33 +19,49 @@ int32_t ToReadPosition(int64_t position) {
 }
 
 // Carries out the command part of a line. Returns true when it ends the story.
+// A keyword counts wherever it stands, even inside another word.
 bool RunCommand(StoryState& story, std::u16string_view command) {
-  static constexpr std::array<std::u16string_view, FlagCount> OnKeywords{u"AON", u"BON", u"CON",
-                                                                       u"DON", u"EON"};
-  static constexpr std::array<std::u16string_view, FlagCount> OffKeywords{
-      u"AOFF", u"BOFF", u"COFF", u"DOFF", u"EOFF"};
   const std::u16string upper = StoryUpperCase(command);
+  const std::u16string_view text = upper;
+  // One pass over the command finds every keyword: each but END is a flag
+  // letter followed by "ON" or "OFF".
+  std::array<bool, FlagCount> on{};
+  std::array<bool, FlagCount> off{};
+  bool ends = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const std::u16string_view rest = text.substr(i);
+    ends = ends || rest.starts_with(u"END");
+    if (text[i] < u'A' || text[i] >= u'A' + FlagCount) continue;
+    const auto flag = static_cast<size_t>(text[i] - u'A');
+    on[flag] = on[flag] || rest.substr(1).starts_with(u"ON");
+    off[flag] = off[flag] || rest.substr(1).starts_with(u"OFF");
+  }
   // All ONs before all OFFs: a command naming both leaves the flag off.
   for (int i = 0; i < FlagCount; ++i) {
-    if (StoryFind(1, upper, OnKeywords[i]) > 0) StoryFlag(story, i) = FlagOn;
+    if (on[static_cast<size_t>(i)]) StoryFlag(story, i) = FlagOn;
   }
   for (int i = 0; i < FlagCount; ++i) {
-    if (StoryFind(1, upper, OffKeywords[i]) > 0) StoryFlag(story, i) = FlagOff;
+    if (off[static_cast<size_t>(i)]) StoryFlag(story, i) = FlagOff;
   }
-  return StoryFind(1, upper, u"END") > 0;
+  return ends;
 }
 
 // The label a jump line names. `jump` is the position of the first ">>".
 // A conditional marker anywhere in the line decides, but its names are read
 // from just after the first ">>", even when that is another one.
 std::u16string JumpTarget(StoryState& story, std::u16string_view line, int64_t jump) {
-  static constexpr std::array<std::u16string_view, FlagCount> Markers{u">>A", u">>B", u">>C",
-                                                                      u">>D", u">>E"};
-  for (int i = 0; i < FlagCount; ++i) {
-    if (StoryFind(1, line, Markers[i]) > 0) {
-      const std::u16string_view names = StoryTrim(StoryMid(line, jump + 3));
-      return GetListItem(names, StoryFlag(story, i) == FlagOn ? 0 : 1);
+  // The marker of the earliest flag letter decides, wherever it stands: one
+  // pass over the line's ">>" finds them all.
+  int flag = FlagCount;
+  for (int64_t at = jump; at > 0; at = StoryFind(at + 1, line, u">>")) {
+    const auto letter = static_cast<size_t>(at) + 1;  // just after the ">>"
+    if (letter < line.size() && line[letter] >= u'A' && line[letter] < u'A' + FlagCount) {
+      flag = std::min(flag, line[letter] - u'A');
     }
+  }
+  if (flag < FlagCount) {
+    const std::u16string_view names = StoryTrim(StoryMid(line, jump + 3));
+    return GetListItem(names, StoryFlag(story, flag) == FlagOn ? 0 : 1);
   }
   return std::u16string(StoryTrim(StoryMid(line, jump + 2)));
 }

@@ -7,7 +7,7 @@
 namespace {
 
 struct FindCase {
-  const char* why;
+  const char *why;
   int64_t start;
   std::u16string text;
   std::u16string what;
@@ -30,7 +30,7 @@ TEST(StoryFind, PositionsAreOneBasedAndZeroMeansAbsent) {
       {"one-unit pattern equal first and last", 1, u"xxax", u"a", 3},
       {"empty text", 1, u"", u"a", 0},
   };
-  for (const auto& c : cases) {
+  for (const auto &c : cases) {
     EXPECT_EQ(StoryFind(c.start, c.text, c.what), c.expected) << c.why;
   }
 }
@@ -39,14 +39,21 @@ TEST(StoryFind, PositionsAreOneBasedAndZeroMeansAbsent) {
 // wherever it falls relative to those blocks and to the end of the text.
 TEST(StoryFind, FindsEveryPlacementAroundBlockEdges) {
   const std::u16string pattern = u"\r\n[road]";
-  for (size_t length = pattern.size(); length < 48; ++length) {
-    for (size_t at = 0; at + pattern.size() <= length; ++at) {
-      std::u16string text(length, u'\r');  // full of near-misses
-      text.replace(at, pattern.size(), pattern);
-      EXPECT_EQ(StoryFind(1, text, pattern), static_cast<int64_t>(at) + 1)
-          << "length " << length << " at " << at;
-      // Searching from just after the match finds nothing more.
-      EXPECT_EQ(StoryFind(static_cast<int64_t>(at) + 2, text, pattern), 0);
+  // Near-misses on the first unit alone, and on the first and last units
+  // with the middle wrong.
+  for (const std::u16string fill : {u"\r", u"\r\n[rxad]"}) {
+    for (size_t length = pattern.size(); length < 48; ++length) {
+      for (size_t at = 0; at + pattern.size() <= length; ++at) {
+        std::u16string text;
+        while (text.size() < length)
+          text += fill;
+        text.resize(length);
+        text.replace(at, pattern.size(), pattern);
+        EXPECT_EQ(StoryFind(1, text, pattern), static_cast<int64_t>(at) + 1)
+            << "length " << length << " at " << at;
+        // Searching from just after the match finds nothing more.
+        EXPECT_EQ(StoryFind(static_cast<int64_t>(at) + 2, text, pattern), 0);
+      }
     }
   }
 }
@@ -63,7 +70,8 @@ TEST(StoryTrim, RemovesOnlyPlainAndIdeographicSpaces) {
       {u"   ", u""},
       {u"", u""},
   };
-  for (const auto& c : cases) EXPECT_EQ(std::u16string(StoryTrim(c.text)), c.expected);
+  for (const auto &c : cases)
+    EXPECT_EQ(std::u16string(StoryTrim(c.text)), c.expected);
 }
 
 TEST(StoryMid, OutOfRangeGivesEmpty) {
@@ -78,4 +86,4 @@ TEST(StoryUpperCase, ChangesAsciiLettersOnly) {
   EXPECT_EQ(StoryUpperCase(u"aOn eNd ｅｎｄ ä"), u"AON END ｅｎｄ ä");
 }
 
-}  // namespace
+} // namespace
