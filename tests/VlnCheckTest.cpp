@@ -292,6 +292,8 @@ TEST(VlnCheck, EachKindCoversWhatIsWrongWithItsCode) {
       {"a command with no keyword: the command", {u"Hi::HELLO", u"Bye::END"},
        "command-without-keyword", u"HELLO", {}},
       {"an empty command: its marker", {u"Hi::", u"Bye::END"}, "command-without-keyword", u"::", {}},
+      {"a letter past E, a cut OFF: no keyword", {u"Hi::FON EOF", u"Bye::end"},
+       "command-without-keyword", u"FON EOF", {}},
       {"a jump after END: the jump", {u"Go>>[x]::END", u"[x]X::END"}, "jump-after-end", u">>[x]", {}},
       {"a jump with no target: the marker", {u"Start", u"Loop>>"}, "jump-without-target", u">>", {}},
       {"a missing jump target: its name", {u"Hi>>[road]", u"[rood]x::END"}, "jump-target-missing", u"[road]", {}},

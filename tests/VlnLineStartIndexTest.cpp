@@ -40,6 +40,7 @@ TEST(LineStartIndex, AgreesWithTheJumpSearch) {
   };
   for (const auto& [text, reason] : texts) {
     const LineStartIndex index(text);
+    const LineStartIndex fromLines(text, StoryLines(text));
     std::vector<std::u16string> targets = {u"", u"zzz", u"tail without break!", u"\r", u"\n"};
     for (size_t i = 0; i < text.size(); ++i) {
       for (size_t n = 1; n <= 8 && i + n <= text.size(); ++n) targets.push_back(text.substr(i, n));
@@ -49,6 +50,7 @@ TEST(LineStartIndex, AgreesWithTheJumpSearch) {
       EXPECT_EQ(index.FirstBreak(target), searched)
           << reason << ": target of " << target.size() << " units at " << text.find(target);
       EXPECT_EQ(index.Begins(target), searched > 0) << reason;
+      EXPECT_EQ(fromLines.FirstBreak(target), searched) << reason << ", index from the lines";
     }
   }
 }
@@ -117,6 +119,47 @@ std::u16string RandomStory(std::mt19937& random) {
     text += line + u"\r\n";
   }
   return text;
+}
+
+// The lines are cut, and their marks found, eight units at a time; here they
+// must agree with the engine's own search for each line break and a plain
+// look at every unit, on lines long enough for the wide steps and on the
+// units those steps could miss between them.
+TEST(StoryLines, CutAndMarkedAsTheEngineSearchFinds) {
+  std::mt19937 random(7);
+  static const std::vector<std::u16string> Filler = {u"", u"駅のホームに", u"\uFFFD", u"\r",
+                                                     u"\n", u"\r\r\n", u"0123456789abcdef", u"?"};
+  for (int story = 0; story < 400; ++story) {
+    std::u16string text = RandomStory(random);
+    for (int piece = static_cast<int>(random() % 6); piece > 0; --piece) {
+      text.insert(random() % (text.size() + 1), Filler[random() % Filler.size()]);
+    }
+    const StoryLines lines(text);
+    size_t index = 0;
+    long fileLine = 1;
+    for (int64_t start = 1, end; (end = StoryFind(start, text, u"\r\n")) > 0; start = end + 2) {
+      ASSERT_LT(index, lines.Lines().size()) << "story " << story;
+      const StoryLines::Line& line = lines.Lines()[index];
+      ASSERT_EQ(line.Start, start) << "story " << story << " line " << index;
+      ASSERT_EQ(line.End, end) << "story " << story << " line " << index;
+      uint8_t marks = 0;
+      for (const char16_t unit : line.Text) {
+        if (unit == u'?') marks |= StoryLines::Question;
+        if (unit == u':') marks |= StoryLines::Colon;
+        if (unit == u'>') marks |= StoryLines::Greater;
+        if (unit == u'[') marks |= StoryLines::Bracket;
+        if (unit == u'\n') marks |= StoryLines::LoneLineFeed;
+        if (unit == u'\uFFFD') marks |= StoryLines::Replacement;
+      }
+      ASSERT_EQ(lines.Marks(index), marks) << "story " << story << " line " << index;
+      ASSERT_EQ(lines.Plain(index), WithoutMarkers(line.Text)) << "story " << story;
+      ASSERT_EQ(lines.FileLineAt(line.End), fileLine + std::count(line.Text.begin(), line.Text.end(), u'\n'))
+          << "story " << story << " line " << index;
+      fileLine += 1 + std::count(line.Text.begin(), line.Text.end(), u'\n');
+      ++index;
+    }
+    ASSERT_EQ(index, lines.Lines().size()) << "story " << story;
+  }
 }
 
 // The indexed probe must step exactly as the interpreter stepping on the

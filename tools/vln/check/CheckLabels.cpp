@@ -12,6 +12,7 @@ CheckFindings CheckLabels(const StoryLines& lines, const LineStartIndex& starts)
   // The first line has no line break in front of it: no search ever finds its
   // label, so a second definition further down is the one that counts.
   for (size_t i = 1; i < lines.Lines().size(); ++i) {
+    if ((lines.Marks(i) & StoryLines::Bracket) == 0) continue;
     const StoryLines::Line& line = lines.Lines()[i];
     const std::u16string_view trimmed = StoryTrim(line.Text);
     if (trimmed.empty() || trimmed.front() != u'[') continue;

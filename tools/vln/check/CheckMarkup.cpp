@@ -1,7 +1,6 @@
 #include "tools/vln/check/CheckMarkup.h"
 
 #include <algorithm>
-#include <array>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
@@ -17,13 +16,22 @@ using Severity = CheckFinding::Severity;
 constexpr size_t LongestPortableLine = 32766;
 // Keys 1 to 5 answer a choice; nothing reaches a sixth item.
 constexpr int ChoiceKeys = 5;
-constexpr std::array<std::u16string_view, 11> Keywords{
-    u"AON", u"BON", u"CON", u"DON", u"EON", u"AOFF", u"BOFF", u"COFF", u"DOFF", u"EOFF", u"END"};
 constexpr const char* LandsOnFirstBreak =
     "it lands on the story's first line break and goes on from the second line";
 
-bool Contains(std::u16string_view text, std::u16string_view what) {
-  return StoryFind(1, text, what) > 0;
+// Whether the command, upper-cased as the interpreter reads it, holds one of
+// AON-EON, AOFF-EOFF or END anywhere. One pass: every keyword but END is a
+// flag letter followed by "ON" or "OFF".
+bool HasKeyword(std::u16string_view upper) {
+  for (size_t i = 0; i < upper.size(); ++i) {
+    const std::u16string_view rest = upper.substr(i);
+    if (rest.starts_with(u"END")) return true;
+    if (upper[i] >= u'A' && upper[i] <= u'E' &&
+        (rest.substr(1).starts_with(u"ON") || rest.substr(1).starts_with(u"OFF"))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 size_t CountCommas(std::u16string_view list) {
@@ -49,7 +57,7 @@ class MarkupChecker {
                 CheckFindings& findings, std::vector<int64_t>& anchors)
       : text_(text), lines_(lines), findings_(findings), anchors_(anchors), starts_(starts) {}
 
-  void CheckLine(const StoryLines::Line& line);
+  void CheckLine(const StoryLines::Line& line, uint8_t marks);
 
  private:
   void CheckChoice(std::u16string_view marker, std::u16string_view list);
@@ -125,29 +133,17 @@ Miss MarkupChecker::MissOf(std::u16string_view target) const {
   return {"", "missing"};
 }
 
-// Whether a line can hold no mistake at all: every check below looks for
-// one of these units, or at the length. Most lines of a story are plain text.
-bool NothingToCheck(std::u16string_view line) {
-  if (line.size() > LongestPortableLine) return false;
-  for (const char16_t c : line) {
-    if (c == u'[' || c == u'?' || c == u':' || c == u'>' || c == u'\n' || c == u'\uFFFD') {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Every mistake on one line, in the order the line interpreter meets them.
-void MarkupChecker::CheckLine(const StoryLines::Line& line) {
+void MarkupChecker::CheckLine(const StoryLines::Line& line, uint8_t marks) {
   const std::u16string_view raw = line.Text;
-  if (NothingToCheck(raw)) return;
   anchor_ = line.Start;
   if (raw.size() > LongestPortableLine) {
     Add(Severity::Warning, "line-too-long", raw,
         "line is " + std::to_string(raw.size()) +
             " characters long: readers that allow 32,766 may fail on it");
   }
-  if (const size_t feed = raw.find(u'\n'); feed != std::u16string_view::npos) {
+  if (const size_t feed = (marks & StoryLines::LoneLineFeed) != 0 ? raw.find(u'\n') : raw.npos;
+      feed != std::u16string_view::npos) {
     anchor_ = 0;
     Add(Severity::Warning, "lone-line-feed", raw.substr(feed, 1),
         "line ends in a lone LF, which the reader does not take as a line break: it reads "
@@ -155,7 +151,8 @@ void MarkupChecker::CheckLine(const StoryLines::Line& line) {
   }
 
   anchor_ = line.Start;
-  if (const size_t bad = raw.find(u'\uFFFD'); bad != std::u16string_view::npos) {
+  if (const size_t bad = (marks & StoryLines::Replacement) != 0 ? raw.find(u'\uFFFD') : raw.npos;
+      bad != std::u16string_view::npos) {
     Add(Severity::Warning, "undecodable-bytes", raw.substr(bad, 1),
         "line " + Quoted(raw) + " holds bytes that could not be decoded; they show as U+FFFD");
   }
@@ -181,8 +178,7 @@ void MarkupChecker::CheckLine(const StoryLines::Line& line) {
           "jump " + Quoted(StoryMid(part, jump)) +
               " after \"::\" is part of the command and is never taken");
     }
-    if (std::none_of(Keywords.begin(), Keywords.end(),
-                     [&](std::u16string_view k) { return Contains(upper, k); })) {
+    if (!HasKeyword(upper)) {
       Add(Severity::Warning, "command-without-keyword",
           part.empty() ? markup.CommandMarker.substr(0, 2) : part,
           "command " + Quoted(part) +
@@ -334,6 +330,12 @@ CheckFindings CheckMarkup(std::u16string_view text, const StoryLines& lines,
                           const LineStartIndex& starts, std::vector<int64_t>& anchors) {
   CheckFindings findings;
   MarkupChecker checker(text, lines, starts, findings, anchors);
-  for (const StoryLines::Line& line : lines.Lines()) checker.CheckLine(line);
+  // Every check looks for one of the marked units, or at the length; most
+  // lines of a story are plain text that can hold no mistake.
+  for (size_t i = 0; i < lines.Lines().size(); ++i) {
+    const StoryLines::Line& line = lines.Lines()[i];
+    const uint8_t marks = lines.Marks(i);
+    if (marks != 0 || line.Text.size() > LongestPortableLine) checker.CheckLine(line, marks);
+  }
   return findings;
 }

@@ -1,12 +1,21 @@
 #include "tools/vln/check/CheckStory.h"
 
 #include <algorithm>
+#include <future>
 #include <numeric>
+#include <system_error>
 #include <vector>
 
 #include "tools/vln/check/CheckLabels.h"
 #include "tools/vln/check/CheckMarkup.h"
 #include "tools/vln/check/CheckReach.h"
+
+namespace {
+
+// Below this many lines a second thread costs more than it saves.
+constexpr size_t LinesWorthAThread = 4096;
+
+}  // namespace
 
 CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
   if (text.empty()) {
@@ -15,16 +24,37 @@ CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
   }
   // One probe, and with it one index of the lines targets land on, for all
   // the checks.
-  StoryProbe probe(text);
+  StoryProbe probe(text, lines);
   std::vector<int64_t> anchors;
-  CheckFindings all = CheckMarkup(text, lines, probe.Starts(), anchors);
-  for (CheckFindings more : {CheckLabels(lines, probe.Starts()), CheckReach(probe, lines)}) {
-    for (const CheckFinding& finding : more) {
-      anchors.push_back(lines.Lines()[lines.LineIndexAt(finding.Pos)].Start);
+  // The reach walk and the reading of each line share only what neither
+  // changes (the text, its lines, the index), so on a long story, as an
+  // editor's server checks it on every change, the walk runs beside the
+  // rest.
+  const auto readLines = [&] {
+    CheckFindings found = CheckMarkup(text, lines, probe.Starts(), anchors);
+    CheckFindings labels = CheckLabels(lines, probe.Starts());
+    found.insert(found.end(), std::make_move_iterator(labels.begin()),
+                 std::make_move_iterator(labels.end()));
+    return found;
+  };
+  std::future<CheckFindings> beside;
+  if (lines.Lines().size() >= LinesWorthAThread) {
+    try {
+      beside = std::async(std::launch::async, readLines);
+    } catch (const std::system_error&) {
+      // No thread to be had: the same work, one after the other.
     }
-    all.insert(all.end(), std::make_move_iterator(more.begin()),
-               std::make_move_iterator(more.end()));
   }
+  CheckFindings reach = CheckReach(probe, lines);
+  CheckFindings all = beside.valid() ? beside.get() : readLines();
+  // The labels' and the walk's findings are ordered by their line's start.
+  for (size_t i = anchors.size(); i < all.size(); ++i) {
+    anchors.push_back(lines.Lines()[lines.LineIndexAt(all[i].Pos)].Start);
+  }
+  for (const CheckFinding& finding : reach) {
+    anchors.push_back(lines.Lines()[lines.LineIndexAt(finding.Pos)].Start);
+  }
+  all.insert(all.end(), std::make_move_iterator(reach.begin()), std::make_move_iterator(reach.end()));
   // Listed as they always were: by line, and within a line by the part of it
   // each is about, so that the ranges do not reorder what vln check prints.
   std::vector<size_t> order(all.size());

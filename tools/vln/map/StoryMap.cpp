@@ -1,6 +1,7 @@
 #include "tools/vln/map/StoryMap.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 
 #include "story/StoryStrings.h"
@@ -41,35 +42,56 @@ struct LineStep {
 class MapBuilder {
  public:
   MapBuilder(const std::u16string& text, const StoryLines& lines)
-      : text_(text), lines_(lines), probe_(text) {}
+      : text_(text), lines_(lines), probe_(text, lines) {}
 
   StoryMap Build();
 
  private:
-  LineStep StepLine(const StoryLines::Line& line);
+  LineStep StepLine(size_t index);
+  // The probe's step from line `index`'s start, kept for the reach walk,
+  // which would otherwise take every step with markup a second time.
+  const StoryProbe::Step& KeptStep(size_t index, int16_t flags);
+  const StoryProbe::Step* KnownStep(size_t index, int16_t flags) const;
   void AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step, LineStep& out);
   size_t MissingIndex(const std::u16string& name);
 
   const std::u16string& text_;
   const StoryLines& lines_;
   StoryProbe probe_;
+  // By line and flags (off, on), where in kept_ that step is.
+  static constexpr uint32_t NotKept = UINT32_MAX;
+  std::vector<uint32_t> keptAt_;
+  std::deque<StoryProbe::Step> kept_;  // a step kept stays where it is
   StoryMap map_;
   std::unordered_map<std::u16string, size_t> missing_;
 };
 
-LineStep MapBuilder::StepLine(const StoryLines::Line& line) {
+const StoryProbe::Step& MapBuilder::KeptStep(size_t index, int16_t flags) {
+  uint32_t& at = keptAt_[index * 2 + (flags == FlagOn ? 1 : 0)];
+  if (at == NotKept) {
+    at = static_cast<uint32_t>(kept_.size());
+    kept_.push_back(probe_.StepFrom(static_cast<int32_t>(lines_.Lines()[index].Start), flags));
+  }
+  return kept_[at];
+}
+
+const StoryProbe::Step* MapBuilder::KnownStep(size_t index, int16_t flags) const {
+  const uint32_t at = keptAt_[index * 2 + (flags == FlagOn ? 1 : 0)];
+  return at == NotKept ? nullptr : &kept_[at];
+}
+
+LineStep MapBuilder::StepLine(size_t index) {
+  const StoryLines::Line& line = lines_.Lines()[index];
   // Plain text runs on to the next line and switches nothing.
-  if (WithoutMarkers(line.Text)) return {};
+  if (lines_.Plain(index)) return {};
   const LineMarkup markup = ReadLineMarkup(line.Text);
-  const auto pos = static_cast<int32_t>(line.Start);
   LineStep out;
-  const StoryProbe::Step off = probe_.StepFrom(pos, FlagOff);
+  const StoryProbe::Step& off = KeptStep(index, FlagOff);
   // Commands switch flags before a conditional jump tests one, so the flag a
   // branch is drawn with is the one the step left, not the one it began with.
-  StoryProbe::Step on = off;
-  if (markup.HasCommand || (markup.JumpTaken() && markup.Flag >= 0)) {
-    on = probe_.StepFrom(pos, FlagOn);
-  }
+  const StoryProbe::Step& on = markup.HasCommand || (markup.JumpTaken() && markup.Flag >= 0)
+                                   ? KeptStep(index, FlagOn)
+                                   : off;
   if (markup.HasCommand) {
     for (int flag = 0; flag < FlagCount; ++flag) {
       if (off.Flags[static_cast<size_t>(flag)] == FlagOn) out.FlagChanges.push_back(FlagName(flag) + u" on");
@@ -151,20 +173,31 @@ StoryMap MapBuilder::Build() {
   const auto& all = lines_.Lines();
   const size_t count = all.size();
   if (count == 0) return map_;
-  std::vector<LineStep> steps;
-  steps.reserve(count);
+  keptAt_.assign(count * 2, NotKept);
+  // Plain lines, most of a story, share one step that runs on.
+  LineStep plain;
+  std::vector<LineStep> marked;
+  std::vector<uint32_t> stepOf(count, NotKept);
+  for (size_t i = 0; i < count; ++i) {
+    if (lines_.Plain(i)) continue;
+    stepOf[i] = static_cast<uint32_t>(marked.size());
+    marked.push_back(StepLine(i));
+  }
+  const auto steps = [&](size_t i) -> LineStep& {
+    return stepOf[i] == NotKept ? plain : marked[stepOf[i]];
+  };
   std::vector<bool> begins(count, false);
   begins[0] = true;
-  for (const StoryLines::Line& line : all) {
-    steps.push_back(StepLine(line));
-    for (const Move& move : steps.back().Moves) {
+  for (const LineStep& step : marked) {
+    for (const Move& move : step.Moves) {
       if (!move.Missing) begins[move.Line] = true;
     }
   }
   for (size_t i = 1; i < count; ++i) {
-    if (!steps[i - 1].RunsOn || steps[i - 1].Ends) begins[i] = true;
+    if (!steps(i - 1).RunsOn || steps(i - 1).Ends) begins[i] = true;
   }
-  const std::vector<bool> reached = ReachedLines(probe_, lines_);
+  const std::vector<bool> reached = ReachedLines(
+      probe_, lines_, [this](size_t index, int16_t flags) { return KnownStep(index, flags); });
 
   // Every passage first, then the ones worth drawing.
   std::vector<StoryMap::Passage> passages;
@@ -183,14 +216,14 @@ StoryMap MapBuilder::Build() {
     passageOf[i] = passages.size() - 1;
     passage.LastLine = i;
     passage.Reached = passage.Reached || reached[i];
-    const LineStep& step = steps[i];
+    const LineStep& step = steps(i);
     passage.FlagChanges.insert(passage.FlagChanges.end(), step.FlagChanges.begin(),
                                step.FlagChanges.end());
     passage.Ends = step.Ends || (step.RunsOn && i + 1 == count);
     passage.Stuck = step.Stuck;
   }
   std::vector<bool> landedOn(passages.size(), false);
-  for (const LineStep& step : steps) {
+  for (const LineStep& step : marked) {
     for (const Move& move : step.Moves) {
       if (!move.Missing) landedOn[passageOf[move.Line]] = true;
     }
@@ -215,7 +248,7 @@ StoryMap MapBuilder::Build() {
   for (size_t p = 0; p < passages.size(); ++p) {
     if (drawnAs[p] == SIZE_MAX) continue;
     const size_t last = passages[p].LastLine;  // a size_t, kept by the move above
-    LineStep& step = steps[last];
+    LineStep& step = steps(last);
     if (step.RunsOn && last + 1 < count) {
       map_.Edges.push_back({drawnAs[p], EdgeKind::Next, drawnAs[passageOf[last + 1]], false, {}, false});
     }

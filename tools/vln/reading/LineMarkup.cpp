@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr std::array<std::u16string_view, 5> ConditionalMarkers{u">>A", u">>B", u">>C", u">>D",
-                                                                u">>E"};
+// A conditional jump's marker: ">>" and one of these letters.
+constexpr size_t FlagLetters = 5;
 
 }  // namespace
 
@@ -25,6 +25,11 @@ LineMarkup ReadLineMarkup(std::u16string_view line) {
       m.Label = StoryLeft(text, close);
       text = StoryTrim(StoryMid(text, close + 1));
     }
+  }
+  // Most lines hold no markup after their label: nothing more to split.
+  if (WithoutMarkers(text)) {
+    m.Rest = m.Shown = text;
+    return m;
   }
   if (const int64_t choice = StoryFind(1, text, u"??"); choice > 0) {
     m.HasChoice = true;
@@ -43,10 +48,20 @@ LineMarkup ReadLineMarkup(std::u16string_view line) {
   m.Shown = text;
   m.JumpAt = StoryFind(1, text, u">>");
   if (m.JumpAt == 0) return m;
-  for (int flag = 0; flag < static_cast<int>(ConditionalMarkers.size()); ++flag) {
-    if (const int64_t marker = StoryFind(1, text, ConditionalMarkers[flag]); marker > 0) {
-      m.Flag = flag;
-      m.MarkerAt = marker;
+  // The marker of the earliest letter decides, wherever it stands: the
+  // first of each letter is found in one pass over the jumps.
+  std::array<int64_t, FlagLetters> first{};
+  for (int64_t at = m.JumpAt; at > 0; at = StoryFind(at + 1, text, u">>")) {
+    const size_t next = static_cast<size_t>(at) + 1;  // 0-based, after ">>"
+    if (next < text.size() && text[next] >= u'A' && text[next] <= u'E') {
+      int64_t& seen = first[static_cast<size_t>(text[next] - u'A')];
+      if (seen == 0) seen = at;
+    }
+  }
+  for (size_t flag = 0; flag < first.size(); ++flag) {
+    if (first[flag] > 0) {
+      m.Flag = static_cast<int>(flag);
+      m.MarkerAt = first[flag];
       break;
     }
   }

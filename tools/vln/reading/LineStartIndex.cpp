@@ -88,13 +88,32 @@ LineStartIndex::LineStartIndex(std::u16string_view text)
   for (int64_t end = firstBreak_; end > 0;) {
     const int64_t start = end + 2;
     const int64_t next = StoryFind(start, text, LineBreak);
-    const std::u16string_view line = next > 0 ? StoryMid(text, start, next - start) : StoryMid(text, start);
-    if (!line.empty()) firstUnits_.set(line.front());
-    if (const std::u16string_view label = LineLabel(line); !label.empty()) {
-      labels.emplace_back(label, end);
-    }
+    AddPiece(next > 0 ? StoryMid(text, start, next - start) : StoryMid(text, start), end, labels);
     end = next;
   }
+  PlaceLabels(labels);
+}
+
+// The pieces are the lines after the first and the text after the last
+// break: the lines were cut at the same breaks.
+LineStartIndex::LineStartIndex(std::u16string_view text, const StoryLines& lines)
+    : text_(text), sortOnce_(std::make_unique<std::once_flag>()) {
+  std::vector<std::pair<std::u16string_view, int64_t>> labels;
+  const auto& all = lines.Lines();
+  if (all.empty()) return;  // no line break at all
+  firstBreak_ = all.front().End;
+  for (size_t i = 1; i < all.size(); ++i) AddPiece(all[i].Text, all[i - 1].End, labels);
+  AddPiece(StoryMid(text, all.back().End + 2), all.back().End, labels);
+  PlaceLabels(labels);
+}
+
+void LineStartIndex::AddPiece(std::u16string_view line, int64_t at,
+                              std::vector<std::pair<std::u16string_view, int64_t>>& labels) {
+  if (!line.empty()) firstUnits_.set(line.front());
+  if (const std::u16string_view label = LineLabel(line); !label.empty()) labels.emplace_back(label, at);
+}
+
+void LineStartIndex::PlaceLabels(const std::vector<std::pair<std::u16string_view, int64_t>>& labels) {
   // At most two thirds full, so that a look-up rarely probes a second slot.
   size_t size = 16;
   while (size * 2 < labels.size() * 3) size *= 2;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tools/vln/reading/StoryLines.h"
+
 // Answers the search a jump and a choice make, find(1, text, CR LF + target),
 // for many targets without scanning the story once per target: a story with
 // thousands of jumps would take seconds. Built once per text in one pass; a
@@ -18,6 +20,8 @@ class LineStartIndex {
  public:
   // `text` must outlive the index.
   explicit LineStartIndex(std::u16string_view text);
+  // The same, from the lines already cut from `text`.
+  LineStartIndex(std::u16string_view text, const StoryLines& lines);
   ~LineStartIndex();
   LineStartIndex(LineStartIndex&&) noexcept;
   LineStartIndex& operator=(LineStartIndex&&) noexcept;
@@ -47,6 +51,9 @@ class LineStartIndex {
   std::u16string_view text_;
   int64_t firstBreak_ = 0;
   int64_t LabelBreak(std::u16string_view label) const;
+  void AddPiece(std::u16string_view line, int64_t at,
+                std::vector<std::pair<std::u16string_view, int64_t>>& labels);
+  void PlaceLabels(const std::vector<std::pair<std::u16string_view, int64_t>>& labels);
 
   // The "[name]" each line begins with, and the CR in front of the first
   // line that does: a bracketed target with no other "]" begins exactly the

@@ -1,29 +1,88 @@
 #include "tools/vln/reading/StoryLines.h"
 
 #include <algorithm>
+#include <bit>
 
-#include "story/StoryStrings.h"
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-long CountLineFeeds(std::u16string_view text) {
-  return static_cast<long>(std::count(text.begin(), text.end(), u'\n'));
+// The mark a unit sets, or 0: CR is handled apart, as it may end the line.
+uint8_t MarkOf(char16_t unit) {
+  switch (unit) {
+    case u'?': return StoryLines::Question;
+    case u':': return StoryLines::Colon;
+    case u'>': return StoryLines::Greater;
+    case u'[': return StoryLines::Bracket;
+    case u'\n': return StoryLines::LoneLineFeed;
+    case u'\uFFFD': return StoryLines::Replacement;
+    default: return 0;
+  }
+}
+
+bool Notable(char16_t unit) { return unit == u'\r' || MarkOf(unit) != 0; }
+
+// Index of the first unit from `i` on that is a CR or sets a mark, or n.
+// Most of a story is text with none of them, passed eight units at a time.
+size_t NextNotable(const char16_t* p, size_t i, size_t n) {
+#ifdef __SSE2__
+  const __m128i cr = _mm_set1_epi16(u'\r');
+  const __m128i question = _mm_set1_epi16(u'?');
+  const __m128i colon = _mm_set1_epi16(u':');
+  const __m128i greater = _mm_set1_epi16(u'>');
+  const __m128i bracket = _mm_set1_epi16(u'[');
+  const __m128i feed = _mm_set1_epi16(u'\n');
+  const __m128i replacement = _mm_set1_epi16(static_cast<short>(0xFFFD));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, question));
+    hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi16(v, colon), _mm_cmpeq_epi16(v, greater)));
+    hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi16(v, bracket), _mm_cmpeq_epi16(v, feed)));
+    hit = _mm_or_si128(hit, _mm_cmpeq_epi16(v, replacement));
+    if (const int mask = _mm_movemask_epi8(hit); mask != 0) {
+      return i + static_cast<size_t>(std::countr_zero(static_cast<unsigned>(mask))) / 2;
+    }
+  }
+#endif
+  while (i < n && !Notable(p[i])) ++i;
+  return i;
 }
 
 }  // namespace
 
-// Lines are cut where the engine cuts them: at each CR LF found with the
-// engine's own search.
+// Lines are cut where the engine cuts them: at each CR LF, the first one from
+// the line's start on. A CR without its LF stays inside the line.
 StoryLines::StoryLines(std::u16string_view text) : text_(text) {
+  const char16_t* p = text.data();
+  const size_t n = text.size();
   long fileLine = 1;
-  for (int64_t start = 1;;) {
-    const int64_t end = StoryFind(start, text, u"\r\n");
-    if (end == 0) break;
-    const std::u16string_view line = StoryMid(text, start, end - start);
-    lines_.push_back({start, end, line});
+  size_t start = 0;  // 0-based
+  uint8_t marks = 0;
+  long feeds = 0;
+  // Every line ends at a CR: room for them all at once, rather than copies
+  // of a long story's lines as they grow.
+  const auto crs = static_cast<size_t>(std::count(text.begin(), text.end(), u'\r'));
+  lines_.reserve(crs);
+  marks_.reserve(crs);
+  firstFileLine_.reserve(crs);
+  for (size_t i = NextNotable(p, 0, n); i < n; i = NextNotable(p, i + 1, n)) {
+    if (p[i] != u'\r') {
+      marks |= MarkOf(p[i]);
+      if (p[i] == u'\n') ++feeds;
+      continue;
+    }
+    if (i + 1 >= n || p[i + 1] != u'\n') continue;
+    lines_.push_back({static_cast<int64_t>(start) + 1, static_cast<int64_t>(i) + 1,
+                      text.substr(start, i - start)});
+    marks_.push_back(marks);
     firstFileLine_.push_back(fileLine);
-    fileLine += CountLineFeeds(line) + 1;
-    start = end + 2;
+    fileLine += feeds + 1;
+    marks = 0;
+    feeds = 0;
+    start = i + 2;
+    ++i;  // the LF is the break's, not the next line's
   }
   const size_t blocks = (text.size() + 2) >> BlockShift;
   lineOfBlock_.reserve(blocks + 1);
@@ -51,6 +110,8 @@ long StoryLines::FileLineAt(int64_t pos) const {
   if (lines_.empty()) return 1;
   const size_t index = LineIndexAt(pos);
   const Line& line = lines_[index];
+  if ((marks_[index] & LoneLineFeed) == 0) return firstFileLine_[index];
   const int64_t inside = std::clamp<int64_t>(pos - line.Start, 0, static_cast<int64_t>(line.Text.size()));
-  return firstFileLine_[index] + CountLineFeeds(line.Text.substr(0, static_cast<size_t>(inside)));
+  const std::u16string_view before = line.Text.substr(0, static_cast<size_t>(inside));
+  return firstFileLine_[index] + static_cast<long>(std::count(before.begin(), before.end(), u'\n'));
 }

@@ -15,9 +15,25 @@ class StoryLines {
     std::u16string_view Text;
   };
 
+  // The units a line holds that its markup, or a mistake in it, is made of.
+  // Found while the lines are cut, so that the walks and checks over every
+  // line pass over plain text without reading it again.
+  enum Mark : uint8_t {
+    Question = 1,      // "?"
+    Colon = 2,         // ":"
+    Greater = 4,       // ">"
+    Bracket = 8,       // "["
+    LoneLineFeed = 16,
+    Replacement = 32,  // U+FFFD, what undecodable bytes became
+  };
+
   explicit StoryLines(std::u16string_view text);
 
   const std::vector<Line>& Lines() const { return lines_; }
+  uint8_t Marks(size_t index) const { return marks_[index]; }
+  // No "??", "::" or ">>" can be in the line: the interpreter shows it and
+  // goes on with the next one, flags and choice untouched.
+  bool Plain(size_t index) const { return (marks_[index] & (Question | Colon | Greater)) == 0; }
   // The editor's 1-based line number of the unit at `pos`.
   long FileLineAt(int64_t pos) const;
   // Index of the line whose break (or text) holds `pos`; the last line's index
@@ -27,6 +43,7 @@ class StoryLines {
  private:
   std::u16string_view text_;
   std::vector<Line> lines_;
+  std::vector<uint8_t> marks_;
   std::vector<long> firstFileLine_;
   // For each block of 64 positions, the index of the line holding
   // its first position: a position's line is then a step or two away, where

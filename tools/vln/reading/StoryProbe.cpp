@@ -25,11 +25,15 @@ StoryProbe::Step StepWithEngine(StoryState& story, Caption& caption, int32_t pos
 
 }  // namespace
 
-StoryProbe::StoryProbe(std::u16string text, bool remember, JumpSearch search)
-    : remember_(remember), search_(search) {
-  story_.StoryText = std::move(text);
-  starts_ = std::make_unique<LineStartIndex>(story_.StoryText);
+StoryProbe::StoryProbe(std::u16string_view text, bool remember, JumpSearch search)
+    : text_(text), remember_(remember), search_(search) {
+  if (search_ == JumpSearch::Engine) story_.StoryText = text;
+  starts_ = std::make_unique<LineStartIndex>(text_);
 }
+
+StoryProbe::StoryProbe(std::u16string_view text, const StoryLines& lines)
+    : text_(text), remember_(false), search_(JumpSearch::Indexed),
+      starts_(std::make_unique<LineStartIndex>(text, lines)) {}
 
 StoryProbe::Step StoryProbe::StepFrom(int32_t pos, int16_t flags) {
   if (!remember_) return Run(pos, flags);
@@ -40,35 +44,42 @@ StoryProbe::Step StoryProbe::StepFrom(int32_t pos, int16_t flags) {
 }
 
 StoryProbe::Step StoryProbe::Run(int32_t pos, int16_t flags) {
-  if (search_ == JumpSearch::Indexed && pos > 0) {
-    const std::u16string_view text = story_.StoryText;
-    const int64_t end = StoryFind(pos, text, LineBreak);
-    const std::u16string_view line = end > 0 ? StoryMid(text, pos, end - pos) : std::u16string_view();
-    // Most lines of a story are plain text: stepping over one needs no
-    // interpreter.
-    if (end > 0 && WithoutMarkers(line)) {
-      Step step;
-      step.Next = static_cast<int32_t>(std::min<int64_t>(end + 2, std::numeric_limits<int32_t>::max()));
-      step.Flags.fill(flags);
-      return step;
-    }
-    if (end > 0 && StoryFind(1, line, u">>") > 0) {
-      const LineMarkup markup = ReadLineMarkup(line);
-      if (markup.JumpTaken()) return RunIndexedJump(line, markup, flags);
-    }
+  if (search_ == JumpSearch::Engine) return StepWithEngine(story_, caption_, pos, flags);
+  Step step;
+  step.Flags.fill(flags);
+  // Before the story or on a line no line break ends, the interpreter shows
+  // nothing and stops.
+  const int64_t end = pos > 0 ? StoryFind(pos, text_, LineBreak) : 0;
+  if (end == 0) return step;
+  const std::u16string_view line = StoryMid(text_, pos, end - pos);
+  // Most lines of a story are plain text: stepping over one needs no
+  // interpreter.
+  if (WithoutMarkers(line)) {
+    step.Next = static_cast<int32_t>(std::min<int64_t>(end + 2, std::numeric_limits<int32_t>::max()));
+    return step;
   }
-  return StepWithEngine(story_, caption_, pos, flags);
+  return RunLine(pos, line, flags);
 }
 
-// The interpreter runs on the line alone, so that the label, choice and
-// command are worked out by the reader's own code and its flags decide a
-// conditional jump; only the search for the target, which would find nothing
-// in one line, is answered from the index.
-StoryProbe::Step StoryProbe::RunIndexedJump(std::u16string_view line, const LineMarkup& markup,
-                                            int16_t flags) {
-  StoryState alone;
-  alone.StoryText = std::u16string(line) + std::u16string(LineBreak);
-  Step step = StepWithEngine(alone, caption_, 1, flags);
+// The interpreter runs on the line alone, so that the label, choice, command
+// and jump are worked out by the reader's own code and its flags decide a
+// conditional jump; only the search for a jump's target, which would find
+// nothing in one line, is answered from the index. Without a jump the
+// interpreter reads no further than the line's own break, so the step it
+// returns is the same place in the story.
+StoryProbe::Step StoryProbe::RunLine(int32_t pos, std::u16string_view line, int16_t flags) {
+  story_.StoryText.assign(line);
+  story_.StoryText += LineBreak;
+  Step step = StepWithEngine(story_, caption_, 1, flags);
+  const LineMarkup markup =
+      StoryFind(1, line, u">>") > 0 ? ReadLineMarkup(line) : LineMarkup{};
+  if (!markup.JumpTaken()) {
+    if (step.Next != 0) {
+      step.Next = static_cast<int32_t>(
+          std::min<int64_t>(int64_t{pos} + step.Next - 1, std::numeric_limits<int32_t>::max()));
+    }
+    return step;
+  }
   const std::u16string target =
       markup.Flag < 0 ? std::u16string(markup.PlainTarget)
                       : GetListItem(markup.Names,
@@ -80,7 +91,7 @@ StoryProbe::Step StoryProbe::RunIndexedJump(std::u16string_view line, const Line
 
 int64_t StoryProbe::Search(std::u16string_view target) const {
   if (search_ == JumpSearch::Indexed) return starts_->FirstBreak(target);
-  return StoryFind(1, story_.StoryText, std::u16string(LineBreak) + std::u16string(target));
+  return StoryFind(1, text_, std::u16string(LineBreak) + std::u16string(target));
 }
 
 ChoiceLanding StoryProbe::LandingOf(std::u16string_view label) {

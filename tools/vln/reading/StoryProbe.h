@@ -10,6 +10,7 @@
 #include "platform/Caption.h"
 #include "story/StoryState.h"
 #include "tools/vln/reading/LineStartIndex.h"
+#include "tools/vln/reading/StoryLines.h"
 
 struct LineMarkup;
 
@@ -35,19 +36,21 @@ class StoryProbe {
 
   // How a step that takes a jump finds its target. The interpreter searches
   // the whole story for it, which makes a walk over every line grow with the
-  // square of the story. Indexed runs the interpreter on the jump's line
-  // alone and answers the search from a LineStartIndex, and steps over a
-  // line without markers (WithoutMarkers) by itself; Engine runs the
-  // interpreter on the whole story for every step. Both give the same steps,
+  // square of the story. Indexed runs the interpreter on the line alone and
+  // answers a jump's search from a LineStartIndex, and steps over a line
+  // without markers (WithoutMarkers) by itself; Engine runs the interpreter
+  // on the whole story for every step. Both give the same steps,
   // which the tests hold them to.
   enum class JumpSearch { Indexed, Engine };
 
   // With `remember`, each step is kept, for callers that ask for the same
   // steps many times; a step is cheap enough that a single walk needs no
-  // memory of them.
-  explicit StoryProbe(std::u16string text, bool remember = false,
+  // memory of them. `text` must outlive the probe.
+  explicit StoryProbe(std::u16string_view text, bool remember = false,
                       JumpSearch search = JumpSearch::Indexed);
-  // The index holds views of the probe's own text.
+  // Indexed, with the index built from the lines already cut from `text`.
+  StoryProbe(std::u16string_view text, const StoryLines& lines);
+  // The index holds views of the text.
   StoryProbe(const StoryProbe&) = delete;
   StoryProbe& operator=(const StoryProbe&) = delete;
 
@@ -59,13 +62,13 @@ class StoryProbe {
   ChoiceLanding LandingOf(std::u16string_view label);
 
   JumpSearch SearchKind() const { return search_; }
-  const std::u16string& Text() const { return story_.StoryText; }
+  std::u16string_view Text() const { return text_; }
   // The lines that targets land on, over Text().
   const LineStartIndex& Starts() const { return *starts_; }
 
  private:
   Step Run(int32_t pos, int16_t flags);
-  Step RunIndexedJump(std::u16string_view line, const LineMarkup& markup, int16_t flags);
+  Step RunLine(int32_t pos, std::u16string_view line, int16_t flags);
   int64_t Search(std::u16string_view target) const;
 
   class NoCaption : public Caption {
@@ -73,6 +76,9 @@ class StoryProbe {
     void SetCaption(std::u16string_view) override {}
   };
 
+  std::u16string_view text_;
+  // The whole story, for the interpreter's own search (Engine); the line
+  // being stepped alone, for the index's (Indexed).
   StoryState story_;
   NoCaption caption_;
   bool remember_;

@@ -4,52 +4,82 @@
 #include <limits>
 
 #include "story/StoryStrings.h"
-#include "story/mdlFunction.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryProbe.h"
 
 namespace {
 
+int32_t ReadPosition(int64_t pos) {
+  return static_cast<int32_t>(std::min<int64_t>(pos, std::numeric_limits<int32_t>::max()));
+}
+
 // Walks every read position a reading can get to, stepping with the line
 // interpreter itself so that the walk and the reader cannot disagree.
 class ReachWalk {
  public:
-  ReachWalk(StoryProbe& probe, const StoryLines& lines)
+  ReachWalk(StoryProbe& probe, const StoryLines& lines, const KnownLineStep& known)
       : lines_(lines),
         probe_(probe),
+        known_(known),
+        indexed_(probe.SearchKind() == StoryProbe::JumpSearch::Indexed),
         reached_(lines.Lines().size(), false),
         seen_(probe.Text().size() + 2, false) {}
 
   std::vector<bool> Run() {
     Visit(1);
     while (!pending_.empty()) {
-      const int32_t pos = pending_.back();
+      const Pending at = pending_.back();
       pending_.pop_back();
-      Step(pos);
+      Step(at.Pos, at.Line);
     }
     return reached_;
   }
 
  private:
+  struct Pending {
+    int32_t Pos;
+    size_t Line;  // the line LineIndexAt gives for Pos
+  };
+
   void Visit(int32_t pos) {
+    if (pos <= 0 || lines_.Lines().empty()) {
+      Visit(pos, 0);
+      return;
+    }
+    Visit(pos, lines_.LineIndexAt(pos));
+  }
+
+  // `line` is the index of the line holding `pos`, known to the caller.
+  void Visit(int32_t pos, size_t line) {
     if (pos <= 0) return;
-    MarkShown(pos);
+    MarkShown(pos, line);
     // Every position past the end steps to 0 alike.
     const size_t slot = std::min<size_t>(static_cast<size_t>(pos), seen_.size() - 1);
     if (seen_[slot]) return;
     seen_[slot] = true;
-    pending_.push_back(pos);
+    pending_.push_back({pos, line});
   }
 
-  void Step(int32_t pos) {
-    // Most steps start a plain text line, which the indexed probe steps over
-    // to the next line's start by itself; the walk knows that line already,
-    // and so saves the probe its search for the line's end.
-    if (probe_.SearchKind() == StoryProbe::JumpSearch::Indexed && !lines_.Lines().empty()) {
-      const StoryLines::Line& line = lines_.Lines()[lines_.LineIndexAt(pos)];
-      if (line.Start == pos && WithoutMarkers(line.Text)) {
-        Visit(static_cast<int32_t>(
-            std::min<int64_t>(line.End + 2, std::numeric_limits<int32_t>::max())));
+  // The position after line `index`: the next line's start, or past the end.
+  void VisitAfter(size_t index) {
+    const int32_t next = ReadPosition(lines_.Lines()[index].End + 2);
+    if (index + 1 < lines_.Lines().size()) {
+      Visit(next, index + 1);
+    } else {
+      Visit(next);
+    }
+  }
+
+  void Step(int32_t pos, size_t index) {
+    const auto& all = lines_.Lines();
+    // What the indexed probe would work out for itself, known here without
+    // reading the line: most steps start plain text and go on with the next
+    // line, and a jump's landing on a line break shows an empty caption and
+    // goes on with the line that break ends.
+    if (indexed_ && !all.empty()) {
+      const StoryLines::Line& line = all[index];
+      if (pos == line.End || (pos >= line.Start && pos < line.End && lines_.Plain(index))) {
+        VisitAfter(index);
         return;
       }
     }
@@ -57,36 +87,43 @@ class ReachWalk {
     // branches. Commands on the line run before the test, as in the reader.
     // Without a conditional marker the flags cannot change where a step
     // goes, and one step is enough.
-    const bool flagsMatter = HasConditionalMarker(pos);
+    const bool flagsMatter = HasConditionalMarker(pos, index);
+    const bool lineStart = !all.empty() && all[index].Start == pos;
     for (const int16_t flags : {FlagOff, FlagOn}) {
       if (flags == FlagOn && !flagsMatter) break;
-      const StoryProbe::Step step = probe_.StepFrom(pos, flags);
-      if (step.ChoiceList.empty()) {
-        Visit(step.Next);
+      const StoryProbe::Step* known = lineStart && known_ ? known_(index, flags) : nullptr;
+      if (known == nullptr) {
+        taken_ = probe_.StepFrom(pos, flags);
+        known = &taken_;
+      }
+      if (known->ChoiceList.empty()) {
+        Visit(known->Next);
         continue;
       }
       // While a choice is pending the Down arrow does nothing: only the keys
       // 1 to 5 go on, each landing just after its label as the key handler
       // places it.
       for (int i = 0; i < ChoiceKeys; ++i) {
-        const std::u16string label = GetListItem(step.ChoiceList, i);
+        const std::u16string_view label = ListItemView(known->ChoiceList, i);
         if (label.empty()) continue;
         const ChoiceLanding to = probe_.LandingOf(label);
         // The chosen label's line is reached even when nothing follows the
         // label on it.
         if (to.Found > 0) reached_[lines_.LineIndexAt(to.Landing - 1)] = true;
-        Visit(static_cast<int32_t>(
-            std::min<int64_t>(to.Landing, std::numeric_limits<int32_t>::max())));
+        Visit(ReadPosition(to.Landing));
       }
     }
   }
 
-  bool HasConditionalMarker(int32_t pos) const {
+  bool HasConditionalMarker(int32_t pos, size_t index) const {
     const std::u16string_view text = probe_.Text();
     int64_t end = 0;
     if (!lines_.Lines().empty()) {
-      const StoryLines::Line& line = lines_.Lines()[lines_.LineIndexAt(pos)];
-      if (pos <= line.End) end = line.End;
+      const StoryLines::Line& line = lines_.Lines()[index];
+      if (pos <= line.End) {
+        if ((lines_.Marks(index) & StoryLines::Greater) == 0) return false;
+        end = line.End;
+      }
     }
     // Past a line's CR (on its LF, or beyond the last line) the reader's own
     // search says where the line ends.
@@ -100,27 +137,29 @@ class ReachWalk {
 
   // A jump returns the line break in front of its target, and the step there
   // shows an empty caption without reading the line that break ends.
-  void MarkShown(int32_t pos) {
+  void MarkShown(int32_t pos, size_t index) {
     if (lines_.Lines().empty()) return;
-    const size_t index = lines_.LineIndexAt(pos);
     const StoryLines::Line& line = lines_.Lines()[index];
     if (pos < line.End || pos == line.Start) reached_[index] = true;
   }
 
   const StoryLines& lines_;
   StoryProbe& probe_;
+  const KnownLineStep& known_;
+  const bool indexed_;
   std::vector<bool> reached_;
   std::vector<bool> seen_;  // by read position
-  std::vector<int32_t> pending_;
+  std::vector<Pending> pending_;
+  StoryProbe::Step taken_;
 };
 
 }  // namespace
 
 std::vector<bool> ReachedLines(const std::u16string& text, const StoryLines& lines) {
-  StoryProbe probe(text);
+  StoryProbe probe(text, lines);
   return ReachedLines(probe, lines);
 }
 
-std::vector<bool> ReachedLines(StoryProbe& probe, const StoryLines& lines) {
-  return ReachWalk(probe, lines).Run();
+std::vector<bool> ReachedLines(StoryProbe& probe, const StoryLines& lines, const KnownLineStep& known) {
+  return ReachWalk(probe, lines, known).Run();
 }
