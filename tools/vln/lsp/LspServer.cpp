@@ -239,13 +239,17 @@ void LspServer::PublishDue() {
 }
 
 void LspServer::Publish(LspDocument& document) {
-  // The message as Notify would make it, with the diagnostics' own text.
-  std::string message = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)";
+  // The message as Notify would make it, with the diagnostics' own text. A
+  // long story's diagnostics take megabytes: the room they were written in
+  // last time is written in again, and the message goes out without a copy.
+  std::string& message = publishing_;
+  message.assign(R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)");
   message += JsonText(Json(document.Uri()));
   message += ",\"version\":" + std::to_string(document.Version()) + ",\"diagnostics\":";
-  message += DiagnosticsText(document);
+  AppendDiagnosticsText(message, document);
   message += "}}";
-  out_.Write(FramedMessage(message));
+  out_.Write(FrameHeader(message.size()));
+  out_.Write(message);
 }
 
 int RunLspSession(ByteSource& in, ByteSink& out) {
