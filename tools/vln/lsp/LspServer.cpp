@@ -172,8 +172,8 @@ LspDocument* LspServer::DocumentOf(const Json& params) {
 void LspServer::DidOpen(const Json& params) {
   const Json* document = Member(params, "textDocument");
   const std::optional<std::string> uri = document ? StringMember(*document, "uri") : std::nullopt;
-  const std::optional<std::string> text = document ? StringMember(*document, "text") : std::nullopt;
-  if (!uri || !text) {
+  const std::string* text = document ? StringMemberText(*document, "text") : nullptr;
+  if (!uri || text == nullptr) {
     LogMessage(2, "didOpen without textDocument.uri and text is ignored");
     return;
   }
@@ -194,8 +194,8 @@ void LspServer::DidChange(const Json& params) {
     return;
   }
   for (const Json& change : *changes) {
-    const std::optional<std::string> text = StringMember(change, "text");
-    if (!text) continue;
+    const std::string* text = StringMemberText(change, "text");
+    if (text == nullptr) continue;
     const Json* range = Member(change, "range");
     if (range == nullptr) {
       document->Replace(TextOf(*text), document->Version());
