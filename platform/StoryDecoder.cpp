@@ -111,7 +111,6 @@ size_t DecodeUtf8(const unsigned char* in, size_t size, char16_t* out) {
   return static_cast<size_t>(out - start);
 }
 
-
 // Decodes UTF-16 without its mark. A surrogate without its partner and an odd
 // last byte each become U+FFFD.
 size_t DecodeUtf16(const unsigned char* in, size_t size, char16_t* out, bool bigEndian) {

@@ -31,9 +31,9 @@ EditorLines::EditorLines(std::u16string_view text) : text_(text) {
 }
 
 void EditorLines::Replaced(std::u16string_view text, size_t from, size_t removed, size_t inserted) {
-  // A line that begins before the edit keeps its start, unless the edit
-  // joins or parts the CR LF in front of it: the line before `from` is read
-  // again too.
+  // The lines before the one that holds the unit in front of the edit keep
+  // their starts; that one is read again, as the edit may join a CR at its
+  // end to an LF, or part them.
   const size_t kept = LineOf(from == 0 ? 0 : from - 1);
   const size_t insertedEnd = from + inserted;
   text_ = text;
