@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Cp932Converter.h"
+#include "platform/UnitSearch.h"
 
 namespace {
 
@@ -110,9 +111,6 @@ size_t DecodeUtf8(const unsigned char* in, size_t size, char16_t* out) {
   return static_cast<size_t>(out - start);
 }
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 // Decodes UTF-16 without its mark. A surrogate without its partner and an odd
 // last byte each become U+FFFD.
 size_t DecodeUtf16(const unsigned char* in, size_t size, char16_t* out, bool bigEndian) {
@@ -122,13 +120,7 @@ size_t DecodeUtf16(const unsigned char* in, size_t size, char16_t* out, bool big
     const unsigned second = bigEndian ? in[2 * i + 1] : in[2 * i];
     out[i] = static_cast<char16_t>((first << 8) | second);
   }
-  for (size_t i = 0; i < units; ++i) {
-    if (IsHighSurrogate(out[i]) && i + 1 < units && IsLowSurrogate(out[i + 1])) {
-      ++i;
-    } else if (IsHighSurrogate(out[i]) || IsLowSurrogate(out[i])) {
-      out[i] = Replacement;
-    }
-  }
+  MendLoneSurrogates(out, units);
   size_t written = units;
   if (size % 2 != 0) out[written++] = Replacement;
   return written;
@@ -243,25 +235,75 @@ size_t DecodeCp932(const unsigned char* in, size_t size, char16_t* out) {
 
 }  // namespace
 
-StoryEncoding DetectStoryEncoding(std::string_view bytes) {
-  if (StartsWith(bytes, Utf8Mark)) return StoryEncoding::Utf8;
-  if (StartsWith(bytes, Utf16LEMark)) return StoryEncoding::Utf16LE;
-  if (StartsWith(bytes, Utf16BEMark)) return StoryEncoding::Utf16BE;
+namespace {
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+size_t FindSurrogate(const char16_t* units, size_t from, size_t count) {
+  return FindUnit(units, from, count, 0xF800, 0xD800);
+}
+
+// Where the first surrogate that is not half of a pair is, or `count`.
+size_t FindLoneSurrogate(const char16_t* units, size_t count) {
+  for (size_t i = FindSurrogate(units, 0, count); i < count; i = FindSurrogate(units, i + 1, count)) {
+    if (!IsHighSurrogate(units[i]) || i + 1 == count || !IsLowSurrogate(units[i + 1])) return i;
+    ++i;
+  }
+  return count;
+}
+
+}  // namespace
+
+bool HasLoneSurrogate(std::u16string_view units) {
+  return FindLoneSurrogate(units.data(), units.size()) != units.size();
+}
+
+void MendLoneSurrogates(char16_t* units, size_t count) {
+  for (size_t i = FindSurrogate(units, 0, count); i < count; i = FindSurrogate(units, i + 1, count)) {
+    if (IsHighSurrogate(units[i]) && i + 1 < count && IsLowSurrogate(units[i + 1])) {
+      ++i;
+    } else {
+      units[i] = Replacement;
+    }
+  }
+}
+
+namespace {
+
+enum class Utf8Kind { NotUtf8, Ascii, NonAscii };
+
+Utf8Kind Utf8KindOf(std::string_view bytes) {
   const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
   bool sawNonAscii = false;
   for (size_t i = 0; i < bytes.size();) {
+    if (i + 8 <= bytes.size() && EightAsciiBytes(in + i)) {
+      i += 8;
+      continue;
+    }
     if (in[i] < 0x80) {
       ++i;
       continue;
     }
     char32_t codePoint = 0;
     const int length = Utf8Sequence(in + i, bytes.size() - i, codePoint);
-    if (length == 0) return StoryEncoding::Cp932;
+    if (length == 0) return Utf8Kind::NotUtf8;
     sawNonAscii = true;
     i += static_cast<size_t>(length);
   }
-  return sawNonAscii ? StoryEncoding::Utf8 : StoryEncoding::Cp932;
+  return sawNonAscii ? Utf8Kind::NonAscii : Utf8Kind::Ascii;
 }
+
+}  // namespace
+
+StoryEncoding DetectStoryEncoding(std::string_view bytes) {
+  if (StartsWith(bytes, Utf8Mark)) return StoryEncoding::Utf8;
+  if (StartsWith(bytes, Utf16LEMark)) return StoryEncoding::Utf16LE;
+  if (StartsWith(bytes, Utf16BEMark)) return StoryEncoding::Utf16BE;
+  return Utf8KindOf(bytes) == Utf8Kind::NonAscii ? StoryEncoding::Utf8 : StoryEncoding::Cp932;
+}
+
+bool IsUtf8(std::string_view bytes) { return Utf8KindOf(bytes) != Utf8Kind::NotUtf8; }
 
 uint64_t MaxDecodedLength(std::string_view firstBytes, uint64_t byteCount) {
   if (StartsWith(firstBytes, Utf8Mark)) return byteCount - Utf8Mark.size();

@@ -15,6 +15,10 @@ enum class StoryEncoding { Utf8, Utf16LE, Utf16BE, Cp932 };
 //   anything else -> CP932 (ASCII reads the same either way).
 StoryEncoding DetectStoryEncoding(std::string_view bytes);
 
+// Whether the bytes are well-formed UTF-8, as the detection above judges it
+// (all ASCII is).
+bool IsUtf8(std::string_view bytes);
+
 // The most UTF-16 units `byteCount` bytes can decode to, decided by the byte
 // order mark alone, so a file's size can be judged from its first three
 // bytes before the rest is read. UTF-8 and CP932 give at most one unit per
@@ -30,3 +34,8 @@ size_t DecodeStory(std::string_view bytes, char16_t* out);
 
 // The same into a string, for callers that do not mind the extra copy.
 std::u16string DecodeStory(std::string_view bytes);
+
+// UTF-16 holds no surrogate that is not half of a pair once decoded: each
+// becomes U+FFFD. Text that is UTF-16 already is read the same way.
+bool HasLoneSurrogate(std::u16string_view units);
+void MendLoneSurrogates(char16_t* units, size_t count);

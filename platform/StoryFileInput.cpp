@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/StoryDecoder.h"
+#include "platform/UnitSearch.h"
 
 namespace {
 
@@ -14,24 +15,8 @@ struct Bytes {
   char* Data() const { return static_cast<char*>(buffer.Data()); }
 };
 
-// Finds the next CR at or after `from`, or `length`. Scans four units at a
-// time: a 100 MB story has some fifty million units to look through.
 size_t FindCarriageReturn(const char16_t* text, size_t from, size_t length) {
-  constexpr uint64_t Crs = 0x000D000D000D000Du;
-  constexpr uint64_t Ones = 0x0001000100010001u;
-  constexpr uint64_t HighBits = 0x8000800080008000u;
-  size_t i = from;
-  for (; i + 4 <= length; i += 4) {
-    uint64_t word;
-    std::memcpy(&word, text + i, sizeof word);
-    const uint64_t zeroWhereCr = word ^ Crs;
-    // Nonzero exactly when one of the four units is zero, i.e. was a CR.
-    if (((zeroWhereCr - Ones) & ~zeroWhereCr & HighBits) != 0) break;
-  }
-  for (; i < length; ++i) {
-    if (text[i] == u'\r') return i;
-  }
-  return length;
+  return FindUnit(text, from, length, 0xFFFF, u'\r');
 }
 
 // The length of the story text the lines of `text` make, every line followed
@@ -107,9 +92,26 @@ bool StoryFileInput::Decode(std::string_view bytes) {
   auto* units = static_cast<char16_t*>(text.Data());
   if (units == nullptr && capacity > 0) return false;
   const size_t length = DecodeStory(bytes, units);
+  return Serve(std::move(text), units, length);
+}
+
+bool StoryFileInput::OpenUnits(std::u16string_view units) {
+  Close();
+  if (units.size() > maxTextLength_) return false;
+  if (!HasLoneSurrogate(units)) return Serve(PageBuffer(), units.data(), units.size());
+  PageBuffer text(units.size() * sizeof(char16_t));
+  auto* mended = static_cast<char16_t*>(text.Data());
+  if (mended == nullptr && !units.empty()) return false;
+  std::memcpy(mended, units.data(), units.size() * sizeof(char16_t));
+  MendLoneSurrogates(mended, units.size());
+  return Serve(std::move(text), mended, units.size());
+}
+
+bool StoryFileInput::Serve(PageBuffer text, const char16_t* units, size_t length) {
   const uint64_t storyLength = StoryTextLength(units, length);
   if (storyLength > maxTextLength_) return false;
   text_ = std::move(text);
+  units_ = units;
   textLength_ = length;
   storyLength_ = static_cast<size_t>(storyLength);
   next_ = 0;
@@ -118,7 +120,7 @@ bool StoryFileInput::Decode(std::string_view bytes) {
 
 TextFileInput::ReadResult StoryFileInput::ReadLine(std::u16string_view& line) {
   if (next_ >= textLength_) return ReadResult::EndOfFile;
-  const auto* text = static_cast<const char16_t*>(text_.Data());
+  const char16_t* text = units_;
   const size_t lineEnd = FindCarriageReturn(text, next_, textLength_);
   line = std::u16string_view(text + next_, lineEnd - next_);
   if (lineEnd == textLength_) {
@@ -139,6 +141,7 @@ void StoryFileInput::ReserveStoryText(std::u16string& text) const {
 
 void StoryFileInput::Close() {
   text_ = PageBuffer();
+  units_ = nullptr;
   textLength_ = 0;
   next_ = 0;
   storyLength_ = 0;

@@ -32,6 +32,10 @@ class StoryFileInput : public TextFileInput {
   // file's. False only when the text would be longer than the limit. The
   // bytes need not outlive the call.
   bool OpenBytes(std::string_view bytes);
+  // Serves the lines of text that is UTF-16 already, as a UTF-16 file holding
+  // these units would give them. The units are read where they are, and must
+  // outlive the input's use, unless a lone surrogate must be mended first.
+  bool OpenUnits(std::u16string_view units);
   ReadResult ReadLine(std::u16string_view& line) override;
   void Close() override;
   // The exact length of the story text the lines make, each followed by CR LF.
@@ -53,11 +57,14 @@ class StoryFileInput : public TextFileInput {
   // Reads and decodes a file that held `size` bytes when it was opened.
   bool ReadOpenFile(FileReader& file, uint64_t size);
   bool Decode(std::string_view bytes);
+  // Serves the lines of `units`, `text` holding them or nothing.
+  bool Serve(PageBuffer text, const char16_t* units, size_t length);
 
   uint64_t maxTextLength_ = MaxTextLength;
   // The decoded text, in room for the most units the bytes could give; the
   // part decoding does not reach is never touched and costs no memory.
   PageBuffer text_;
+  const char16_t* units_ = nullptr;
   size_t textLength_ = 0;
   size_t next_ = 0;
   size_t storyLength_ = 0;

@@ -96,6 +96,43 @@ TEST(StoryFileInput, SplitsLinesByTheStoryRules) {
   }
 }
 
+// Text that is UTF-16 already reads as a UTF-16 file of the same units:
+// the same lines, the same mended surrogates, the same story length.
+TEST(StoryFileInput, ReadsUnitsAsTheirUtf16File) {
+  const struct {
+    const char* why;
+    std::u16string units;
+  } cases[] = {
+      {"CR at the end", u"a\r\nb\r"},
+      {"CR CR LF", u"a\r\r\nb"},
+      {"LF CR", u"a\n\rb\n\r"},
+      {"empty lines", u"\r\n\r\n\r\r"},
+      {"a mark the text holds stays", u"\uFEFFa\r\n\uFEFF"},
+      {"a lone high surrogate before a break", u"a\xD83D\r\nb"},
+      {"a lone high surrogate at the very end", u"abcdefgh\xD83D"},
+      {"a lone low surrogate", u"\xDE00" u"abc"},
+      {"a pair across a four-unit block", u"abc\U0001F600d"},
+      {"a pair split by a break", u"\xD83D\r\xDE00"},
+      {"only CRs", std::u16string(37, u'\r')},
+      {"CR LF astride each four-unit block", u"abc\r\nabcdefg\r\nab\r\r\r\n\n\r"},
+      {"nothing", u""},
+  };
+  for (const auto& c : cases) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : c.units) {
+      bytes += static_cast<char>(unit & 0xFF);
+      bytes += static_cast<char>(unit >> 8);
+    }
+    StoryFileInput fromBytes;
+    ASSERT_TRUE(fromBytes.OpenBytes(bytes)) << c.why;
+    StoryFileInput fromUnits;
+    ASSERT_TRUE(fromUnits.OpenUnits(c.units)) << c.why;
+    const std::vector<std::u16string> lines = ReadEveryLine(fromUnits).lines;
+    EXPECT_EQ(lines, ReadEveryLine(fromBytes).lines) << c.why;
+    EXPECT_EQ(fromUnits.LengthHint(), StoryOfLines(lines).size()) << c.why;
+  }
+}
+
 // The loader with a real file behind the headless window's dialog: a story
 // read clears FlagA to FlagC; anything else leaves every flag alone.
 TEST(StoryFileInput, LoadsThroughTheDialog) {

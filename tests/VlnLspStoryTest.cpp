@@ -3,11 +3,13 @@
 // a line, what a rename would change, and the mends it offers.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "story/StoryStrings.h"
 #include "tests/StoryTestSupport.h"
+#include "tools/vln/lsp/EditorLines.h"
 #include "tools/vln/lsp/EditorStory.h"
 #include "tools/vln/lsp/StoryAnalysis.h"
 #include "tools/vln/lsp/StoryCompletion.h"
@@ -51,6 +53,9 @@ TEST(EditorStory, BuildsTheReadersTextAndMapsEveryOffsetBack) {
       {"an empty last line is a line", u"a\r\n\r\n", u"a\r\n\r\n"},
       {"a lone LF at the end stays in the line", u"a\n", u"a\n\r\n"},
       {"mixed breaks", u"\r\r\n\n\r", u"\r\n\r\n\n\r\n"},
+      {"CR CR LF is two breaks", u"a\r\r\nb", u"a\r\n\r\nb\r\n"},
+      {"LF CR: the LF stays, the CR breaks", u"a\n\rb", u"a\n\r\nb\r\n"},
+      {"a mark the editor holds is text", u"\uFEFFa\r\n", u"\uFEFFa\r\n"},
       {"surrogate pairs are two units", u"\U0001F600>>[x]\r[x]", u"\U0001F600>>[x]\r\n[x]\r\n"},
       {"an empty document is no story", u"", u""},
   };
@@ -67,6 +72,38 @@ TEST(EditorStory, BuildsTheReadersTextAndMapsEveryOffsetBack) {
     }
     // The story's end is the document's end.
     EXPECT_EQ(story.EditorOffset(static_cast<int64_t>(story.Text().size()) + 1), row.editor.size()) << row.reason;
+  }
+}
+
+// Breaks are where an edit can go wrong: it may join a CR to an LF, part
+// them, or take a break out. Every edit is checked against the lines read
+// afresh from the same text.
+TEST(EditorLines, FollowEveryEditAsIfReadAfresh) {
+  std::mt19937 random(11);
+  const std::u16string units = u"a\r\n";
+  const auto some = [&](size_t most) {
+    std::u16string text(random() % (most + 1), u'a');
+    for (char16_t& unit : text) unit = units[random() % units.size()];
+    return text;
+  };
+  for (int document = 0; document < 200; ++document) {
+    std::u16string text = some(12);
+    EditorLines lines(text);
+    for (int edit = 0; edit < 20; ++edit) {
+      const size_t from = random() % (text.size() + 1);
+      const size_t removed = random() % (text.size() - from + 1);
+      const std::u16string inserted = some(4);
+      const std::u16string before = text;
+      text.replace(from, removed, inserted);
+      lines.Replaced(text, from, removed, inserted.size());
+      const EditorLines afresh(text);
+      std::vector<size_t> got;
+      std::vector<size_t> want;
+      for (size_t i = 0; i < lines.Count(); ++i) got.push_back(lines.Start(i));
+      for (size_t i = 0; i < afresh.Count(); ++i) want.push_back(afresh.Start(i));
+      ASSERT_EQ(got, want) << "replacing " << removed << " units at " << from << " of a text of "
+                           << before.size() << " with " << inserted.size();
+    }
   }
 }
 

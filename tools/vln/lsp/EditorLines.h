@@ -12,6 +12,10 @@ class EditorLines {
   // `text` must outlive the lines.
   explicit EditorLines(std::u16string_view text);
 
+  // Follows an edit of the text, now `text`: `removed` units at `from` gave
+  // way to `inserted`. Only the lines around the edit are looked at again.
+  void Replaced(std::u16string_view text, size_t from, size_t removed, size_t inserted);
+
   size_t Count() const { return starts_.size(); }
   size_t Start(size_t line) const { return starts_[line]; }
   // Where the line's text ends, in front of its break.

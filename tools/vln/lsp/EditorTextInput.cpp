@@ -1,17 +1,9 @@
 #include "tools/vln/lsp/EditorTextInput.h"
 
 bool EditorTextInput::Open(const std::string& /*path*/) {
-  std::string bytes(2 + text_.size() * 2, '\0');
-  bytes[0] = '\xFF';
-  bytes[1] = '\xFE';
-  char* out = bytes.data() + 2;
-  for (const char16_t unit : text_) {
-    *out++ = static_cast<char>(unit & 0xFF);
-    *out++ = static_cast<char>(unit >> 8);
-  }
   first_ = nullptr;
   spans_.clear();
-  return file_.OpenBytes(bytes);
+  return file_.OpenUnits(text_);
 }
 
 TextFileInput::ReadResult EditorTextInput::ReadLine(std::u16string_view& line) {

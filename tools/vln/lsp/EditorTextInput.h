@@ -10,9 +10,8 @@
 
 // An editor's text served to the reader's loader as if it were the story
 // file: whatever name the Open dialog gives, the lines come from the text,
-// split by the platform's own story file input. The text goes in as UTF-16
-// with its byte order mark, so it decodes to exactly the units the editor
-// holds.
+// split by the platform's own story file input, read as a UTF-16 file
+// holding the units the editor holds would be read.
 class EditorTextInput : public TextFileInput {
  public:
   // `text` must outlive the input.

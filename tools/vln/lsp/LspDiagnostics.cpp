@@ -1,7 +1,10 @@
 #include "tools/vln/lsp/LspRequests.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string>
+
+#include "platform/StoryDecoder.h"
 
 namespace {
 
@@ -11,9 +14,9 @@ namespace {
 // that tree gave, key for key.
 class DiagnosticsWriter {
  public:
-  explicit DiagnosticsWriter(LspDocument& document) : document_(document) {}
+  DiagnosticsWriter(std::string& out, LspDocument& document) : out_(out), document_(document) {}
 
-  std::string Write() {
+  void Write() {
     out_ += '[';
     bool first = true;
     for (const CheckFinding& finding : document_.Analysis().Findings()) {
@@ -46,7 +49,6 @@ class DiagnosticsWriter {
       out_ += '}';
     }
     out_ += ']';
-    return std::move(out_);
   }
 
  private:
@@ -64,36 +66,49 @@ class DiagnosticsWriter {
   void Position(size_t offset) {
     const EditorPosition at = PositionAt(document_.Lines(), offset, document_.Encoding());
     out_ += "{\"line\":";
-    out_ += std::to_string(at.Line);
+    Number(at.Line);
     out_ += ",\"character\":";
-    out_ += std::to_string(at.Character);
+    Number(at.Character);
     out_ += '}';
   }
 
-  // Plain text goes as it is; anything the protocol's JSON must escape or
-  // mend is left to the library, which then writes it as it always did.
-  void String(const std::string& text) {
-    bool plain = true;
-    for (const char c : text) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20 || byte >= 0x80 || c == '"' || c == '\\') {
-        plain = false;
-        break;
-      }
-    }
-    if (plain) {
-      out_ += '"';
-      out_ += text;
-      out_ += '"';
-    } else {
-      out_ += JsonText(Json(text));
-    }
+  void Number(size_t value) {
+    char digits[24];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value);
+    out_.append(digits, written.ptr);
   }
 
+  // Well-formed UTF-8 goes as it is, its quotes and backslashes escaped; a
+  // control character or a malformed byte is left to the library, which
+  // then writes it as it always did.
+  void String(const std::string& text) {
+    const bool control = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (control || !IsUtf8(text)) {
+      out_ += JsonText(Json(text));
+      return;
+    }
+    out_ += '"';
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != '"' && text[i] != '\\') continue;
+      out_.append(text, from, i - from);
+      out_ += '\\';
+      from = i;
+    }
+    out_.append(text, from);
+    out_ += '"';
+  }
+
+  std::string& out_;
   LspDocument& document_;
-  std::string out_;
 };
 
 }  // namespace
 
-std::string DiagnosticsText(LspDocument& document) { return DiagnosticsWriter(document).Write(); }
+void AppendDiagnosticsText(std::string& out, LspDocument& document) { DiagnosticsWriter(out, document).Write(); }
+
+std::string DiagnosticsText(LspDocument& document) {
+  std::string out;
+  AppendDiagnosticsText(out, document);
+  return out;
+}

@@ -19,7 +19,8 @@ void LspDocument::Edit(size_t from, size_t to, std::u16string_view text) {
   from = std::min(from, text_.size());
   to = std::min(to, text_.size());
   text_.replace(from, to - from, text);
-  Changed();
+  lines_->Replaced(text_, from, to - from, text.size());
+  analysis_.reset();
 }
 
 void LspDocument::Changed() {

@@ -149,8 +149,10 @@ bool LspFrameReader::HasWholeMessage() const {
   return pending.size() - end - HeaderEnd.size() >= length;
 }
 
+std::string FrameHeader(size_t bodySize) { return "Content-Length: " + std::to_string(bodySize) + "\r\n\r\n"; }
+
 std::string FramedMessage(std::string_view body) {
-  std::string out = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+  std::string out = FrameHeader(body.size());
   out += body;
   return out;
 }

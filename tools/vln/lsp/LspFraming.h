@@ -65,3 +65,6 @@ class LspFrameReader {
 
 // "Content-Length: N" CR LF CR LF, then the body.
 std::string FramedMessage(std::string_view body);
+// The part in front of a body of `bodySize` bytes, for a body too long to
+// copy behind it.
+std::string FrameHeader(size_t bodySize);

@@ -8,10 +8,16 @@ const Json* Member(const Json& object, std::string_view key) {
   return found == object.end() ? nullptr : &*found;
 }
 
-std::optional<std::string> StringMember(const Json& object, std::string_view key) {
+const std::string* StringMemberText(const Json& object, std::string_view key) {
   const Json* member = Member(object, key);
-  if (member == nullptr || !member->is_string()) return std::nullopt;
-  return member->get_ref<const std::string&>();
+  if (member == nullptr || !member->is_string()) return nullptr;
+  return &member->get_ref<const std::string&>();
+}
+
+std::optional<std::string> StringMember(const Json& object, std::string_view key) {
+  const std::string* text = StringMemberText(object, key);
+  if (text == nullptr) return std::nullopt;
+  return *text;
 }
 
 std::optional<int64_t> IntegerMember(const Json& object, std::string_view key) {

@@ -14,6 +14,9 @@ using Json = nlohmann::ordered_json;
 // missing or of another type.
 const Json* Member(const Json& object, std::string_view key);
 std::optional<std::string> StringMember(const Json& object, std::string_view key);
+// The same without the copy, for a whole document's text; valid while
+// `object` is.
+const std::string* StringMemberText(const Json& object, std::string_view key);
 std::optional<int64_t> IntegerMember(const Json& object, std::string_view key);
 
 // Story text in the protocol's UTF-8 and back. A lone surrogate, which no

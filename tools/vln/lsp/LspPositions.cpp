@@ -44,8 +44,11 @@ EditorPosition PositionAt(const EditorLines& lines, size_t offset, PositionEncod
   offset = std::min(offset, lines.Text().size());
   const size_t line = lines.LineOf(offset);
   // Between the CR and the LF of a break: no client can stand there, and the
-  // next line's start covers the same characters.
-  if (offset > lines.End(line) && line + 1 < lines.Count()) return {line + 1, 0};
+  // next line's start covers the same characters. Only the break's last unit
+  // can be that place, so the text is read there alone.
+  if (line + 1 < lines.Count() && offset + 1 == lines.Start(line + 1) && offset > lines.End(line)) {
+    return {line + 1, 0};
+  }
   const size_t start = lines.Start(line);
   if (encoding == PositionEncoding::Utf16) return {line, offset - start};
   size_t bytes = 0;

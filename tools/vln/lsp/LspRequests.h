@@ -16,7 +16,8 @@ void AddViewRequests(LspServer& server);
 void AddExtensionRequests(LspServer& server);
 
 // The document's check findings as the protocol's diagnostics: the JSON
-// text of their array.
+// text of their array, appended to `out`.
+void AppendDiagnosticsText(std::string& out, LspDocument& document);
 std::string DiagnosticsText(LspDocument& document);
 
 // Story edits as a WorkspaceEdit on the document.

@@ -172,8 +172,8 @@ LspDocument* LspServer::DocumentOf(const Json& params) {
 void LspServer::DidOpen(const Json& params) {
   const Json* document = Member(params, "textDocument");
   const std::optional<std::string> uri = document ? StringMember(*document, "uri") : std::nullopt;
-  const std::optional<std::string> text = document ? StringMember(*document, "text") : std::nullopt;
-  if (!uri || !text) {
+  const std::string* text = document ? StringMemberText(*document, "text") : nullptr;
+  if (!uri || text == nullptr) {
     LogMessage(2, "didOpen without textDocument.uri and text is ignored");
     return;
   }
@@ -194,8 +194,8 @@ void LspServer::DidChange(const Json& params) {
     return;
   }
   for (const Json& change : *changes) {
-    const std::optional<std::string> text = StringMember(change, "text");
-    if (!text) continue;
+    const std::string* text = StringMemberText(change, "text");
+    if (text == nullptr) continue;
     const Json* range = Member(change, "range");
     if (range == nullptr) {
       document->Replace(TextOf(*text), document->Version());
@@ -239,13 +239,17 @@ void LspServer::PublishDue() {
 }
 
 void LspServer::Publish(LspDocument& document) {
-  // The message as Notify would make it, with the diagnostics' own text.
-  std::string message = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)";
+  // The message as Notify would make it, with the diagnostics' own text. A
+  // long story's diagnostics take megabytes: the room they were written in
+  // last time is written in again, and the message goes out without a copy.
+  std::string& message = publishing_;
+  message.assign(R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":)");
   message += JsonText(Json(document.Uri()));
   message += ",\"version\":" + std::to_string(document.Version()) + ",\"diagnostics\":";
-  message += DiagnosticsText(document);
+  AppendDiagnosticsText(message, document);
   message += "}}";
-  out_.Write(FramedMessage(message));
+  out_.Write(FrameHeader(message.size()));
+  out_.Write(message);
 }
 
 int RunLspSession(ByteSource& in, ByteSink& out) {

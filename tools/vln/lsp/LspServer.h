@@ -76,6 +76,7 @@ class LspServer {
   std::map<std::string, Handler, std::less<>> requests_;
   std::map<std::string, std::unique_ptr<LspDocument>, std::less<>> documents_;
   std::map<std::string, bool, std::less<>> due_;
+  std::string publishing_;
   PositionEncoding encoding_ = PositionEncoding::Utf16;
   bool initialized_ = false;
   bool shutDown_ = false;
