@@ -1,21 +1,13 @@
 #include "tools/vln/check/CheckStory.h"
 
 #include <algorithm>
-#include <future>
 #include <numeric>
-#include <system_error>
 #include <vector>
 
 #include "tools/vln/check/CheckLabels.h"
 #include "tools/vln/check/CheckMarkup.h"
 #include "tools/vln/check/CheckReach.h"
-
-namespace {
-
-// Below this many lines a second thread costs more than it saves.
-constexpr size_t LinesWorthAThread = 4096;
-
-}  // namespace
+#include "tools/vln/reading/RunBeside.h"
 
 CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
   if (text.empty()) {
@@ -30,23 +22,17 @@ CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
   // changes (the text, its lines, the index), so on a long story, as an
   // editor's server checks it on every change, the walk runs beside the
   // rest.
-  const auto readLines = [&] {
-    CheckFindings found = CheckMarkup(text, lines, probe.Starts(), anchors);
-    CheckFindings labels = CheckLabels(lines, probe.Starts());
-    found.insert(found.end(), std::make_move_iterator(labels.begin()),
-                 std::make_move_iterator(labels.end()));
-    return found;
-  };
-  std::future<CheckFindings> beside;
-  if (lines.Lines().size() >= LinesWorthAThread) {
-    try {
-      beside = std::async(std::launch::async, readLines);
-    } catch (const std::system_error&) {
-      // No thread to be had: the same work, one after the other.
-    }
-  }
-  CheckFindings reach = CheckReach(probe, lines);
-  CheckFindings all = beside.valid() ? beside.get() : readLines();
+  CheckFindings all;
+  CheckFindings reach;
+  RunBeside(
+      lines.Lines().size(),
+      [&] {
+        all = CheckMarkup(text, lines, probe.Starts(), anchors);
+        CheckFindings labels = CheckLabels(lines, probe.Starts());
+        all.insert(all.end(), std::make_move_iterator(labels.begin()),
+                   std::make_move_iterator(labels.end()));
+      },
+      [&] { reach = CheckReach(probe, lines); });
   // The labels' and the walk's findings are ordered by their line's start.
   for (size_t i = anchors.size(); i < all.size(); ++i) {
     anchors.push_back(lines.Lines()[lines.LineIndexAt(all[i].Pos)].Start);

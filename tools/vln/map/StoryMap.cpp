@@ -1,13 +1,16 @@
 #include "tools/vln/map/StoryMap.h"
 
 #include <algorithm>
+#include <array>
 #include <deque>
+#include <memory>
 #include <unordered_map>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryProbe.h"
+#include "tools/vln/reading/RunBeside.h"
 #include "tools/vln/reading/StoryReach.h"
 
 namespace {
@@ -39,6 +42,13 @@ struct LineStep {
   std::vector<std::u16string> FlagChanges;
 };
 
+// A probe and the steps it took, for one share of the lines.
+struct Stepper {
+  StoryProbe& Probe;
+  uint32_t Share;  // 0 or 1
+  std::deque<StoryProbe::Step> Kept;  // a step kept stays where it is
+};
+
 class MapBuilder {
  public:
   MapBuilder(const std::u16string& text, const StoryLines& lines)
@@ -47,10 +57,12 @@ class MapBuilder {
   StoryMap Build();
 
  private:
-  LineStep StepLine(size_t index);
+  LineStep StepLine(size_t index, Stepper& stepper);
+  // Steps every line with markup in [from, to) into `out`.
+  void StepLines(size_t from, size_t to, Stepper& stepper, std::vector<LineStep>& out);
   // The probe's step from line `index`'s start, kept for the reach walk,
   // which would otherwise take every step with markup a second time.
-  const StoryProbe::Step& KeptStep(size_t index, int16_t flags);
+  const StoryProbe::Step& KeptStep(size_t index, int16_t flags, Stepper& stepper);
   const StoryProbe::Step* KnownStep(size_t index, int16_t flags) const;
   void AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step, LineStep& out);
   size_t MissingIndex(const std::u16string& name);
@@ -58,39 +70,53 @@ class MapBuilder {
   const std::u16string& text_;
   const StoryLines& lines_;
   StoryProbe probe_;
-  // By line and flags (off, on), where in kept_ that step is.
+  // By line and flags (off, on), which share's Kept holds that step, and
+  // where: the share in the top bit.
   static constexpr uint32_t NotKept = UINT32_MAX;
+  static constexpr uint32_t ShareBit = 31;
   std::vector<uint32_t> keptAt_;
-  std::deque<StoryProbe::Step> kept_;  // a step kept stays where it is
+  std::array<const Stepper*, 2> steppers_{};
+  // Lines with markup in each share, stepped there.
+  std::vector<uint32_t> stepOf_;
   StoryMap map_;
   std::unordered_map<std::u16string, size_t> missing_;
 };
 
-const StoryProbe::Step& MapBuilder::KeptStep(size_t index, int16_t flags) {
+const StoryProbe::Step& MapBuilder::KeptStep(size_t index, int16_t flags, Stepper& stepper) {
   uint32_t& at = keptAt_[index * 2 + (flags == FlagOn ? 1 : 0)];
   if (at == NotKept) {
-    at = static_cast<uint32_t>(kept_.size());
-    kept_.push_back(probe_.StepFrom(static_cast<int32_t>(lines_.Lines()[index].Start), flags));
+    at = static_cast<uint32_t>(stepper.Kept.size()) | (stepper.Share << ShareBit);
+    stepper.Kept.push_back(
+        stepper.Probe.StepFrom(static_cast<int32_t>(lines_.Lines()[index].Start), flags));
   }
-  return kept_[at];
+  return stepper.Kept[at & ~(1u << ShareBit)];
 }
 
 const StoryProbe::Step* MapBuilder::KnownStep(size_t index, int16_t flags) const {
   const uint32_t at = keptAt_[index * 2 + (flags == FlagOn ? 1 : 0)];
-  return at == NotKept ? nullptr : &kept_[at];
+  if (at == NotKept) return nullptr;
+  return &steppers_[at >> ShareBit]->Kept[at & ~(1u << ShareBit)];
 }
 
-LineStep MapBuilder::StepLine(size_t index) {
+void MapBuilder::StepLines(size_t from, size_t to, Stepper& stepper, std::vector<LineStep>& out) {
+  for (size_t i = from; i < to; ++i) {
+    if (lines_.Plain(i)) continue;
+    stepOf_[i] = static_cast<uint32_t>(out.size());
+    out.push_back(StepLine(i, stepper));
+  }
+}
+
+LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
   const StoryLines::Line& line = lines_.Lines()[index];
   // Plain text runs on to the next line and switches nothing.
   if (lines_.Plain(index)) return {};
   const LineMarkup markup = ReadLineMarkup(line.Text);
   LineStep out;
-  const StoryProbe::Step& off = KeptStep(index, FlagOff);
+  const StoryProbe::Step& off = KeptStep(index, FlagOff, stepper);
   // Commands switch flags before a conditional jump tests one, so the flag a
   // branch is drawn with is the one the step left, not the one it began with.
   const StoryProbe::Step& on = markup.HasCommand || (markup.JumpTaken() && markup.Flag >= 0)
-                                   ? KeptStep(index, FlagOn)
+                                   ? KeptStep(index, FlagOn, stepper)
                                    : off;
   if (markup.HasCommand) {
     for (int flag = 0; flag < FlagCount; ++flag) {
@@ -109,7 +135,7 @@ LineStep MapBuilder::StepLine(size_t index) {
       if (item.empty()) continue;
       Move move{EdgeKind::Choice, false, 0, item,
                 std::u16string(1, static_cast<char16_t>(u'1' + key)) + u" " + item};
-      const ChoiceLanding to = probe_.LandingOf(item);
+      const ChoiceLanding to = stepper.Probe.LandingOf(item);
       if (to.Found > 0) {
         move.Line = lines_.LineIndexAt(to.Found + 2);
       } else {
@@ -122,7 +148,7 @@ LineStep MapBuilder::StepLine(size_t index) {
   }
   if (markup.JumpTaken()) {
     out.RunsOn = false;
-    out.ReadAsConditional = ReadAsConditionalByMistake(markup, probe_.Starts());
+    out.ReadAsConditional = ReadAsConditionalByMistake(markup, stepper.Probe.Starts());
     AddJumpMoves(markup, off, out);
     if (markup.Flag >= 0) AddJumpMoves(markup, on, out);
     return out;
@@ -174,17 +200,29 @@ StoryMap MapBuilder::Build() {
   const size_t count = all.size();
   if (count == 0) return map_;
   keptAt_.assign(count * 2, NotKept);
+  stepOf_.assign(count, NotKept);
+  // Each line is stepped from its own start alone, so on a long story the
+  // second half of the lines is stepped on a second thread with a probe of
+  // its own.
+  Stepper first{probe_, 0, {}};
+  const std::unique_ptr<StoryProbe> twin = probe_.Twin();
+  Stepper second{*twin, 1, {}};
+  steppers_ = {&first, &second};
+  const size_t half = count / 2;
+  std::vector<LineStep> marked;
+  std::vector<LineStep> later;
+  RunBeside(
+      count, [&] { StepLines(half, count, second, later); },
+      [&] { StepLines(0, half, first, marked); });
+  for (size_t i = half; i < count; ++i) {
+    if (stepOf_[i] != NotKept) stepOf_[i] += static_cast<uint32_t>(marked.size());
+  }
+  marked.insert(marked.end(), std::make_move_iterator(later.begin()),
+                std::make_move_iterator(later.end()));
   // Plain lines, most of a story, share one step that runs on.
   LineStep plain;
-  std::vector<LineStep> marked;
-  std::vector<uint32_t> stepOf(count, NotKept);
-  for (size_t i = 0; i < count; ++i) {
-    if (lines_.Plain(i)) continue;
-    stepOf[i] = static_cast<uint32_t>(marked.size());
-    marked.push_back(StepLine(i));
-  }
   const auto steps = [&](size_t i) -> LineStep& {
-    return stepOf[i] == NotKept ? plain : marked[stepOf[i]];
+    return stepOf_[i] == NotKept ? plain : marked[stepOf_[i]];
   };
   std::vector<bool> begins(count, false);
   begins[0] = true;

@@ -28,12 +28,22 @@ StoryProbe::Step StepWithEngine(StoryState& story, Caption& caption, int32_t pos
 StoryProbe::StoryProbe(std::u16string_view text, bool remember, JumpSearch search)
     : text_(text), remember_(remember), search_(search) {
   if (search_ == JumpSearch::Engine) story_.StoryText = text;
-  starts_ = std::make_unique<LineStartIndex>(text_);
+  starts_ = std::make_shared<const LineStartIndex>(text_);
 }
 
 StoryProbe::StoryProbe(std::u16string_view text, const StoryLines& lines)
     : text_(text), remember_(false), search_(JumpSearch::Indexed),
-      starts_(std::make_unique<LineStartIndex>(text, lines)) {}
+      starts_(std::make_shared<const LineStartIndex>(text, lines)) {}
+
+StoryProbe::StoryProbe(std::u16string_view text, std::shared_ptr<const LineStartIndex> starts,
+                       bool remember, JumpSearch search)
+    : text_(text), remember_(remember), search_(search), starts_(std::move(starts)) {
+  if (search_ == JumpSearch::Engine) story_.StoryText = text;
+}
+
+std::unique_ptr<StoryProbe> StoryProbe::Twin() const {
+  return std::unique_ptr<StoryProbe>(new StoryProbe(text_, starts_, remember_, search_));
+}
 
 StoryProbe::Step StoryProbe::StepFrom(int32_t pos, int16_t flags) {
   if (!remember_) return Run(pos, flags);

@@ -50,6 +50,9 @@ class StoryProbe {
                       JumpSearch search = JumpSearch::Indexed);
   // Indexed, with the index built from the lines already cut from `text`.
   StoryProbe(std::u16string_view text, const StoryLines& lines);
+  // A probe of its own over the same text and index, for stepping on another
+  // thread: a probe keeps the line it steps.
+  std::unique_ptr<StoryProbe> Twin() const;
   // The index holds views of the text.
   StoryProbe(const StoryProbe&) = delete;
   StoryProbe& operator=(const StoryProbe&) = delete;
@@ -67,6 +70,8 @@ class StoryProbe {
   const LineStartIndex& Starts() const { return *starts_; }
 
  private:
+  StoryProbe(std::u16string_view text, std::shared_ptr<const LineStartIndex> starts, bool remember,
+             JumpSearch search);
   Step Run(int32_t pos, int16_t flags);
   Step RunLine(int32_t pos, std::u16string_view line, int16_t flags);
   int64_t Search(std::u16string_view target) const;
@@ -83,7 +88,7 @@ class StoryProbe {
   NoCaption caption_;
   bool remember_;
   JumpSearch search_;
-  std::unique_ptr<LineStartIndex> starts_;
+  std::shared_ptr<const LineStartIndex> starts_;
   std::unordered_map<int64_t, Step> steps_;
   std::unordered_map<std::u16string, ChoiceLanding> landings_;
 };
