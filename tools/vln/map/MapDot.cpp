@@ -1,6 +1,7 @@
 #include "tools/vln/map/MapDot.h"
 
-#include <vector>
+#include <algorithm>
+#include <charconv>
 
 #include "tools/vln/reading/Utf8.h"
 
@@ -10,44 +11,85 @@ constexpr size_t ShownUnits = 24;  // of a passage's first line
 constexpr size_t NameUnits = 32;   // of a label, a choice item or a target
 constexpr const char* FontName = "IPAPGothic";
 
-std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+// The most one UTF-16 unit can become: "&" is written "&amp;".
+constexpr size_t MaxEscapedBytes = 5;
+
+// Writes `cp` (not a surrogate) as UTF-8 at `p` and returns the end: the
+// escaping below fills room it made once per text, byte by byte appends
+// were most of the writer's time.
+char* PutUtf8(char* p, char32_t cp) {
+  if (cp < 0x80) {
+    *p++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *p++ = static_cast<char>(0xC0 | (cp >> 6));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *p++ = static_cast<char>(0xE0 | (cp >> 12));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *p++ = static_cast<char>(0xF0 | (cp >> 18));
+    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return p;
+}
+
+// Control characters show as their pictures, lone surrogates as U+FFFD, so
+// what is written is UTF-8 with no line breaks. XML cannot hold U+FFFE and
+// U+FFFF, and an SVG of the map is XML. Graphviz reads backslash sequences
+// (\n, \N, \G ...) and entities (&amp; ...) in labels; neither may come from
+// the story. Every piece of story text in the map goes through here.
+void AppendDotEscaped(std::string& out, std::u16string_view text) {
+  const size_t start = out.size();
+  out.resize(start + text.size() * MaxEscapedBytes);
+  char* p = out.data() + start;
+  ForEachCodePoint(
+      text,
+      [&](char32_t cp) {
+        switch (cp) {
+          case U'"': *p++ = '\\'; *p++ = '"'; return;
+          case U'\\': *p++ = '\\'; *p++ = '\\'; return;
+          case U'&': p = std::copy_n("&amp;", MaxEscapedBytes, p); return;
+          case 0xFFFE:
+          case 0xFFFF: cp = 0xFFFD; break;
+          case 0x7F: cp = 0x2421; break;
+          default:
+            if (cp < 0x20) cp += 0x2400;
+        }
+        p = PutUtf8(p, cp);
+      },
+      [&](char16_t) { p = PutUtf8(p, 0xFFFD); });
+  out.resize(static_cast<size_t>(p - out.data()));
+}
 
 // At most `units` units and "…", not cutting a surrogate pair in two: a
 // label is only a reminder, and dot cannot lay out a box as wide as a line
 // of 100,000 characters.
-std::u16string Shortened(std::u16string_view text, size_t units) {
-  if (text.size() <= units) return std::u16string(text);
+void AppendShortened(std::string& out, std::u16string_view text, size_t units) {
+  if (text.size() <= units) return AppendDotEscaped(out, text);
   if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
-  return std::u16string(text.substr(0, units)) + u"…";
+  AppendDotEscaped(out, text.substr(0, units));
+  AppendDotEscaped(out, u"…");
 }
 
-std::string NodeName(const StoryMap& map, const StoryMap::Edge& edge, bool target) {
+template <typename Number>
+void AppendNumber(std::string& out, Number number) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
+
+void AppendNodeName(std::string& out, const StoryMap& map, const StoryMap::Edge& edge,
+                    bool target) {
   const size_t index = target ? edge.To : edge.From;
-  if (target && edge.ToMissing) return "missing" + std::to_string(index + 1);
-  return "L" + std::to_string(map.Passages[index].FileLine);
-}
-
-// The node's text, one piece per line of the label.
-std::vector<std::u16string> PassageLabel(const StoryMap::Passage& passage) {
-  std::vector<std::u16string> lines;
-  std::u16string first = Shortened(passage.Label, NameUnits);
-  if (!first.empty()) first += u"  ";
-  first += Ascii("line " + std::to_string(passage.FileLine));
-  lines.push_back(std::move(first));
-  if (!passage.FirstText.empty()) {
-    lines.push_back(Shortened(passage.FirstText, ShownUnits));
+  if (target && edge.ToMissing) {
+    out += "missing";
+    AppendNumber(out, index + 1);
+  } else {
+    out += 'L';
+    AppendNumber(out, map.Passages[index].FileLine);
   }
-  if (!passage.FlagChanges.empty()) {
-    std::u16string flags;
-    for (const std::u16string& change : passage.FlagChanges) {
-      if (!flags.empty()) flags += u", ";
-      flags += change;
-    }
-    lines.push_back(std::move(flags));
-  }
-  if (passage.Ends) lines.push_back(u"■ end");
-  if (passage.Stuck) lines.push_back(u"✖ stuck: no key answers the choice");
-  return lines;
 }
 
 const char* EdgeClass(StoryMap::EdgeKind kind) {
@@ -60,36 +102,10 @@ const char* EdgeClass(StoryMap::EdgeKind kind) {
   return "jump";
 }
 
-// Control characters show as their pictures, lone surrogates as U+FFFD, so
-// what is written is UTF-8 with no line breaks. XML cannot hold U+FFFE and
-// U+FFFF, and an SVG of the map is XML. Graphviz reads backslash sequences
-// (\n, \N, \G ...) and entities (&amp; ...) in labels; neither may come from
-// the story. Written straight into `out`: a map has tens of thousands of
-// labels.
-void AppendDotEscaped(std::string& out, std::u16string_view text) {
-  ForEachCodePoint(
-      text,
-      [&](char32_t cp) {
-        switch (cp) {
-          case U'"': out += "\\\""; return;
-          case U'\\': out += "\\\\"; return;
-          case U'&': out += "&amp;"; return;
-          case 0xFFFE:
-          case 0xFFFF: cp = 0xFFFD; break;
-          case 0x7F: cp = 0x2421; break;
-          default:
-            if (cp < 0x20) cp += 0x2400;
-        }
-        AppendUtf8(out, cp);
-      },
-      [&](char16_t) { AppendUtf8(out, 0xFFFD); });
-}
-
 }  // namespace
 
 std::string DotEscaped(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
   AppendDotEscaped(out, text);
   return out;
 }
@@ -98,69 +114,80 @@ std::string DotQuoted(std::u16string_view text) { return '"' + DotEscaped(text) 
 
 namespace {
 
+// The label is the passage's pieces, each escaped on its own and joined with
+// DOT's own line break.
 void AppendPassageNode(std::string& dot, const StoryMap::Passage& passage) {
-  std::string classes = "passage";
-  std::string style = "rounded";
-  std::string look;
-  if (passage.Ends) {
-    classes += " end";
-    look += ", peripheries=2";
-  }
-  if (passage.Stuck) {
-    classes += " stuck";
-    look += ", color=red";
-  }
-  if (!passage.Reached) {
-    classes += " unreached";
-    style += ",filled";
-    look += std::string(passage.Stuck ? "" : ", color=grey60") + ", fillcolor=grey90, fontcolor=grey45";
-  }
   dot += "  L";
-  dot += std::to_string(passage.FileLine);
-  // Each piece is escaped on its own and joined with DOT's own line break.
+  AppendNumber(dot, passage.FileLine);
   dot += " [label=\"";
-  bool first = true;
-  for (const std::u16string& line : PassageLabel(passage)) {
-    if (!first) dot += "\\n";
-    first = false;
-    AppendDotEscaped(dot, line);
+  AppendShortened(dot, passage.Label, NameUnits);
+  if (!passage.Label.empty()) dot += "  ";
+  dot += "line ";
+  AppendNumber(dot, passage.FileLine);
+  if (!passage.FirstText.empty()) {
+    dot += "\\n";
+    AppendShortened(dot, passage.FirstText, ShownUnits);
   }
-  dot += "\", class=\"" + classes + "\", style=\"" + style + "\"" + look + "];\n";
+  for (size_t i = 0; i < passage.FlagChanges.size(); ++i) {
+    dot += i == 0 ? "\\n" : ", ";
+    AppendDotEscaped(dot, passage.FlagChanges[i]);
+  }
+  if (passage.Ends) dot += "\\n■ end";
+  if (passage.Stuck) dot += "\\n✖ stuck: no key answers the choice";
+  dot += "\", class=\"passage";
+  if (passage.Ends) dot += " end";
+  if (passage.Stuck) dot += " stuck";
+  if (!passage.Reached) dot += " unreached";
+  dot += passage.Reached ? "\", style=\"rounded\"" : "\", style=\"rounded,filled\"";
+  if (passage.Ends) dot += ", peripheries=2";
+  if (passage.Stuck) dot += ", color=red";
+  if (!passage.Reached) {
+    if (!passage.Stuck) dot += ", color=grey60";
+    dot += ", fillcolor=grey90, fontcolor=grey45";
+  }
+  dot += "];\n";
 }
 
-std::string MissingNode(size_t index, std::u16string_view target) {
-  return "  missing" + std::to_string(index + 1) +
-         " [label=" + DotQuoted(u"missing: " + Shortened(target, NameUnits)) +
-         ", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
+void AppendMissingNode(std::string& dot, size_t index, std::u16string_view target) {
+  dot += "  missing";
+  AppendNumber(dot, index + 1);
+  dot += " [label=\"missing: ";
+  AppendShortened(dot, target, NameUnits);
+  dot += "\", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
 }
 
 void AppendEdgeLine(std::string& dot, const StoryMap& map, const StoryMap::Edge& edge) {
-  std::string classes = EdgeClass(edge.Kind);
-  std::u16string label = Shortened(edge.Label, NameUnits);
-  std::string look;
-  if (edge.ReadAsConditional) {
-    classes += " misread";
-    label += u" (read as conditional)";
-    look += ", penwidth=2";
-  }
+  dot += "  ";
+  AppendNodeName(dot, map, edge, false);
+  dot += " -> ";
+  AppendNodeName(dot, map, edge, true);
+  dot += " [label=\"";
+  AppendShortened(dot, edge.Label, NameUnits);
+  if (edge.ReadAsConditional) dot += " (read as conditional)";
+  dot += "\", class=\"";
+  dot += EdgeClass(edge.Kind);
+  if (edge.ReadAsConditional) dot += " misread";
+  if (edge.ToMissing) dot += " missing";
+  dot += '"';
+  if (edge.ReadAsConditional) dot += ", penwidth=2";
   if (edge.ToMissing) {
-    classes += " missing";
-    look += ", color=red, fontcolor=red, style=dashed";
+    dot += ", color=red, fontcolor=red, style=dashed";
   } else if (edge.ReadAsConditional) {
-    look += ", color=darkorange, fontcolor=darkorange";
+    dot += ", color=darkorange, fontcolor=darkorange";
   } else if (edge.Kind == StoryMap::EdgeKind::Next) {
-    look += ", style=dotted";
+    dot += ", style=dotted";
   }
-  dot += "  " + NodeName(map, edge, false) + " -> " + NodeName(map, edge, true) + " [label=\"";
-  AppendDotEscaped(dot, label);
-  dot += "\", class=\"" + classes + "\"" + look + "];\n";
+  dot += "];\n";
 }
 
 }  // namespace
 
 std::string StoryMapDot(const StoryMap& map) {
   std::string dot;
-  dot.reserve(map.Passages.size() * 160 + map.Edges.size() * 80);
+  // Enough for most maps at once: a passage's line is about 200 bytes, an
+  // edge's about 60, and every time the string outgrows its room all of it
+  // is copied.
+  dot.reserve(map.Passages.size() * 200 + map.Edges.size() * 80 + map.MissingTargets.size() * 200);
   dot += "digraph story {\n";
   const std::string font = std::string("fontname=\"") + FontName + "\"";
   dot += "  graph [rankdir=TB, " + font + "];\n";
@@ -168,7 +195,7 @@ std::string StoryMapDot(const StoryMap& map) {
   dot += "  edge [" + font + ", fontsize=10];\n";
   for (const StoryMap::Passage& passage : map.Passages) AppendPassageNode(dot, passage);
   for (size_t i = 0; i < map.MissingTargets.size(); ++i) {
-    dot += MissingNode(i, map.MissingTargets[i]);
+    AppendMissingNode(dot, i, map.MissingTargets[i]);
   }
   for (const StoryMap::Edge& edge : map.Edges) AppendEdgeLine(dot, map, edge);
   dot += "}\n";
