@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "tools/vln/reading/Utf8.h"
 
@@ -14,9 +15,7 @@ constexpr const char* FontName = "IPAPGothic";
 // The most one UTF-16 unit can become: "&" is written "&amp;".
 constexpr size_t MaxEscapedBytes = 5;
 
-// Writes `cp` (not a surrogate) as UTF-8 at `p` and returns the end: the
-// escaping below fills room it made once per text, byte by byte appends
-// were most of the writer's time.
+// Writes `cp` (not a surrogate) as UTF-8 at `p` and returns the end.
 char* PutUtf8(char* p, char32_t cp) {
   if (cp < 0x80) {
     *p++ = static_cast<char>(cp);
@@ -36,61 +35,121 @@ char* PutUtf8(char* p, char32_t cp) {
   return p;
 }
 
-// Control characters show as their pictures, lone surrogates as U+FFFD, so
-// what is written is UTF-8 with no line breaks. XML cannot hold U+FFFE and
-// U+FFFF, and an SVG of the map is XML. Graphviz reads backslash sequences
-// (\n, \N, \G ...) and entities (&amp; ...) in labels; neither may come from
-// the story. Every piece of story text in the map goes through here.
-void AppendDotEscaped(std::string& out, std::u16string_view text) {
-  const size_t start = out.size();
-  out.resize(start + text.size() * MaxEscapedBytes);
-  char* p = out.data() + start;
-  ForEachCodePoint(
-      text,
-      [&](char32_t cp) {
-        switch (cp) {
-          case U'"': *p++ = '\\'; *p++ = '"'; return;
-          case U'\\': *p++ = '\\'; *p++ = '\\'; return;
-          case U'&': p = std::copy_n("&amp;", MaxEscapedBytes, p); return;
-          case 0xFFFE:
-          case 0xFFFF: cp = 0xFFFD; break;
-          case 0x7F: cp = 0x2421; break;
-          default:
-            if (cp < 0x20) cp += 0x2400;
-        }
-        p = PutUtf8(p, cp);
-      },
-      [&](char16_t) { p = PutUtf8(p, 0xFFFD); });
-  out.resize(static_cast<size_t>(p - out.data()));
+// Whether `unit` goes into a DOT label as its own UTF-8, unchanged.
+bool IsPlain(char16_t unit) {
+  if (unit < 0x80) return unit >= 0x20 && unit != 0x7F && unit != u'"' && unit != u'\\' && unit != u'&';
+  return unit < 0xD800 || (unit > 0xDFFF && unit < 0xFFFE);
 }
 
-// At most `units` units and "…", not cutting a surrogate pair in two: a
-// label is only a reminder, and dot cannot lay out a box as wide as a line
-// of 100,000 characters.
-void AppendShortened(std::string& out, std::u16string_view text, size_t units) {
-  if (text.size() <= units) return AppendDotEscaped(out, text);
-  if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
-  AppendDotEscaped(out, text.substr(0, units));
-  AppendDotEscaped(out, u"…");
-}
-
-template <typename Number>
-void AppendNumber(std::string& out, Number number) {
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
-}
-
-void AppendNodeName(std::string& out, const StoryMap& map, const StoryMap::Edge& edge,
-                    bool target) {
-  const size_t index = target ? edge.To : edge.From;
-  if (target && edge.ToMissing) {
-    out += "missing";
-    AppendNumber(out, index + 1);
-  } else {
-    out += 'L';
-    AppendNumber(out, map.Passages[index].FileLine);
+// Builds the DOT text through a pointer into room made ahead, so that a
+// piece costs one compare and a copy: a map has tens of thousands of lines
+// of a dozen pieces each, and std::string's own appends, byte by byte for
+// the story's text, were most of the writer's time.
+class DotWriter {
+ public:
+  explicit DotWriter(size_t expectedBytes) {
+    dot_.reserve(expectedBytes);
+    p_ = end_ = dot_.data();
   }
-}
+
+  void Put(std::string_view text) {
+    Room(text.size());
+    p_ = std::copy(text.begin(), text.end(), p_);
+  }
+
+  // Most pieces are literals, whose length the compiler knows.
+  template <size_t Size>
+  void Put(const char (&text)[Size]) {
+    Room(Size - 1);
+    p_ = std::copy_n(text, Size - 1, p_);
+  }
+
+  void Put(char c) {
+    Room(1);
+    *p_++ = c;
+  }
+
+  template <typename Number>
+  void PutNumber(Number number) {
+    constexpr size_t MaxDigits = 24;
+    Room(MaxDigits);
+    p_ = std::to_chars(p_, p_ + MaxDigits, number).ptr;
+  }
+
+  // Control characters show as their pictures, lone surrogates as U+FFFD,
+  // so what is written is UTF-8 with no line breaks. XML cannot hold U+FFFE
+  // and U+FFFF, and an SVG of the map is XML. Graphviz reads backslash
+  // sequences (\n, \N, \G ...) and entities (&amp; ...) in labels; neither
+  // may come from the story. All story text in the map goes through here.
+  void PutEscaped(std::u16string_view text) {
+    Room(text.size() * MaxEscapedBytes);
+    char* p = p_;
+    for (size_t i = 0; i < text.size();) {
+      // Nearly all story text is printable ASCII and kana or kanji, each
+      // unit one character that is written as it is.
+      for (; i < text.size() && IsPlain(text[i]); ++i) p = PutUtf8(p, text[i]);
+      size_t runEnd = i;
+      while (runEnd < text.size() && !IsPlain(text[runEnd])) ++runEnd;
+      // A surrogate pair is never plain, so both its halves are in this run.
+      ForEachCodePoint(
+          text.substr(i, runEnd - i),
+          [&](char32_t cp) {
+            switch (cp) {
+              case U'"': *p++ = '\\'; *p++ = '"'; return;
+              case U'\\': *p++ = '\\'; *p++ = '\\'; return;
+              case U'&': p = std::copy_n("&amp;", MaxEscapedBytes, p); return;
+              case 0xFFFE:
+              case 0xFFFF: cp = 0xFFFD; break;
+              case 0x7F: cp = 0x2421; break;
+              default:
+                if (cp < 0x20) cp += 0x2400;
+            }
+            p = PutUtf8(p, cp);
+          },
+          [&](char16_t) { p = PutUtf8(p, 0xFFFD); });
+      i = runEnd;
+    }
+    p_ = p;
+  }
+
+  // At most `units` units and "…", not cutting a surrogate pair in two: a
+  // label is only a reminder, and dot cannot lay out a box as wide as a line
+  // of 100,000 characters.
+  void PutShortened(std::u16string_view text, size_t units) {
+    if (text.size() <= units) return PutEscaped(text);
+    if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
+    PutEscaped(text.substr(0, units));
+    PutEscaped(u"…");
+  }
+
+  std::string Finish() && {
+    dot_.resize(Used());
+    return std::move(dot_);
+  }
+
+ private:
+  size_t Used() const { return static_cast<size_t>(p_ - dot_.data()); }
+
+  void Room(size_t bytes) {
+    if (static_cast<size_t>(end_ - p_) < bytes) Grow(bytes);
+  }
+
+  // The string's size runs ahead of what is written, a step at a time
+  // within the room reserved: making it larger fills the new bytes with
+  // zeros, and doing that to all the room at once would touch memory that
+  // a generous estimate never uses.
+  void Grow(size_t bytes) {
+    constexpr size_t Step = 64 * 1024;
+    const size_t used = Used();
+    dot_.resize(std::max(used + bytes, std::min(used + Step, dot_.capacity())));
+    p_ = dot_.data() + used;
+    end_ = dot_.data() + dot_.size();
+  }
+
+  std::string dot_;
+  char* p_;    // where the next byte goes
+  char* end_;  // the end of the room made so far
+};
 
 const char* EdgeClass(StoryMap::EdgeKind kind) {
   switch (kind) {
@@ -102,102 +161,114 @@ const char* EdgeClass(StoryMap::EdgeKind kind) {
   return "jump";
 }
 
-}  // namespace
-
-std::string DotEscaped(std::u16string_view text) {
-  std::string out;
-  AppendDotEscaped(out, text);
-  return out;
+void PutNodeName(DotWriter& dot, const StoryMap& map, const StoryMap::Edge& edge, bool target) {
+  const size_t index = target ? edge.To : edge.From;
+  if (target && edge.ToMissing) {
+    dot.Put("missing");
+    dot.PutNumber(index + 1);
+  } else {
+    dot.Put('L');
+    dot.PutNumber(map.Passages[index].FileLine);
+  }
 }
-
-std::string DotQuoted(std::u16string_view text) { return '"' + DotEscaped(text) + '"'; }
-
-namespace {
 
 // The label is the passage's pieces, each escaped on its own and joined with
 // DOT's own line break.
-void AppendPassageNode(std::string& dot, const StoryMap::Passage& passage) {
-  dot += "  L";
-  AppendNumber(dot, passage.FileLine);
-  dot += " [label=\"";
-  AppendShortened(dot, passage.Label, NameUnits);
-  if (!passage.Label.empty()) dot += "  ";
-  dot += "line ";
-  AppendNumber(dot, passage.FileLine);
+void PutPassageNode(DotWriter& dot, const StoryMap::Passage& passage) {
+  dot.Put("  L");
+  dot.PutNumber(passage.FileLine);
+  dot.Put(" [label=\"");
+  dot.PutShortened(passage.Label, NameUnits);
+  if (!passage.Label.empty()) dot.Put("  ");
+  dot.Put("line ");
+  dot.PutNumber(passage.FileLine);
   if (!passage.FirstText.empty()) {
-    dot += "\\n";
-    AppendShortened(dot, passage.FirstText, ShownUnits);
+    dot.Put("\\n");
+    dot.PutShortened(passage.FirstText, ShownUnits);
   }
   for (size_t i = 0; i < passage.FlagChanges.size(); ++i) {
-    dot += i == 0 ? "\\n" : ", ";
-    AppendDotEscaped(dot, passage.FlagChanges[i]);
+    if (i == 0) {
+      dot.Put("\\n");
+    } else {
+      dot.Put(", ");
+    }
+    dot.PutEscaped(passage.FlagChanges[i]);
   }
-  if (passage.Ends) dot += "\\n■ end";
-  if (passage.Stuck) dot += "\\n✖ stuck: no key answers the choice";
-  dot += "\", class=\"passage";
-  if (passage.Ends) dot += " end";
-  if (passage.Stuck) dot += " stuck";
-  if (!passage.Reached) dot += " unreached";
-  dot += passage.Reached ? "\", style=\"rounded\"" : "\", style=\"rounded,filled\"";
-  if (passage.Ends) dot += ", peripheries=2";
-  if (passage.Stuck) dot += ", color=red";
+  if (passage.Ends) dot.Put("\\n■ end");
+  if (passage.Stuck) dot.Put("\\n✖ stuck: no key answers the choice");
+  dot.Put("\", class=\"passage");
+  if (passage.Ends) dot.Put(" end");
+  if (passage.Stuck) dot.Put(" stuck");
+  if (!passage.Reached) dot.Put(" unreached");
+  dot.Put("\", style=\"rounded");
+  if (!passage.Reached) dot.Put(",filled");
+  dot.Put('"');
+  if (passage.Ends) dot.Put(", peripheries=2");
+  if (passage.Stuck) dot.Put(", color=red");
   if (!passage.Reached) {
-    if (!passage.Stuck) dot += ", color=grey60";
-    dot += ", fillcolor=grey90, fontcolor=grey45";
+    if (!passage.Stuck) dot.Put(", color=grey60");
+    dot.Put(", fillcolor=grey90, fontcolor=grey45");
   }
-  dot += "];\n";
+  dot.Put("];\n");
 }
 
-void AppendMissingNode(std::string& dot, size_t index, std::u16string_view target) {
-  dot += "  missing";
-  AppendNumber(dot, index + 1);
-  dot += " [label=\"missing: ";
-  AppendShortened(dot, target, NameUnits);
-  dot += "\", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
+void PutMissingNode(DotWriter& dot, size_t index, std::u16string_view target) {
+  dot.Put("  missing");
+  dot.PutNumber(index + 1);
+  dot.Put(" [label=\"missing: ");
+  dot.PutShortened(target, NameUnits);
+  dot.Put("\", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n");
 }
 
-void AppendEdgeLine(std::string& dot, const StoryMap& map, const StoryMap::Edge& edge) {
-  dot += "  ";
-  AppendNodeName(dot, map, edge, false);
-  dot += " -> ";
-  AppendNodeName(dot, map, edge, true);
-  dot += " [label=\"";
-  AppendShortened(dot, edge.Label, NameUnits);
-  if (edge.ReadAsConditional) dot += " (read as conditional)";
-  dot += "\", class=\"";
-  dot += EdgeClass(edge.Kind);
-  if (edge.ReadAsConditional) dot += " misread";
-  if (edge.ToMissing) dot += " missing";
-  dot += '"';
-  if (edge.ReadAsConditional) dot += ", penwidth=2";
+void PutEdgeLine(DotWriter& dot, const StoryMap& map, const StoryMap::Edge& edge) {
+  dot.Put("  ");
+  PutNodeName(dot, map, edge, false);
+  dot.Put(" -> ");
+  PutNodeName(dot, map, edge, true);
+  dot.Put(" [label=\"");
+  dot.PutShortened(edge.Label, NameUnits);
+  if (edge.ReadAsConditional) dot.Put(" (read as conditional)");
+  dot.Put("\", class=\"");
+  dot.Put(EdgeClass(edge.Kind));
+  if (edge.ReadAsConditional) dot.Put(" misread");
+  if (edge.ToMissing) dot.Put(" missing");
+  dot.Put('"');
+  if (edge.ReadAsConditional) dot.Put(", penwidth=2");
   if (edge.ToMissing) {
-    dot += ", color=red, fontcolor=red, style=dashed";
+    dot.Put(", color=red, fontcolor=red, style=dashed");
   } else if (edge.ReadAsConditional) {
-    dot += ", color=darkorange, fontcolor=darkorange";
+    dot.Put(", color=darkorange, fontcolor=darkorange");
   } else if (edge.Kind == StoryMap::EdgeKind::Next) {
-    dot += ", style=dotted";
+    dot.Put(", style=dotted");
   }
-  dot += "];\n";
+  dot.Put("];\n");
 }
 
 }  // namespace
 
 std::string StoryMapDot(const StoryMap& map) {
-  std::string dot;
-  // Enough for most maps at once: a passage's line is about 200 bytes, an
-  // edge's about 60, and every time the string outgrows its room all of it
-  // is copied.
-  dot.reserve(map.Passages.size() * 200 + map.Edges.size() * 80 + map.MissingTargets.size() * 200);
-  dot += "digraph story {\n";
+  // About what a map takes, so that the string seldom outgrows its room:
+  // then all of it is copied.
+  DotWriter dot(map.Passages.size() * 200 + map.Edges.size() * 80 +
+                map.MissingTargets.size() * 200);
+  dot.Put("digraph story {\n");
   const std::string font = std::string("fontname=\"") + FontName + "\"";
-  dot += "  graph [rankdir=TB, " + font + "];\n";
-  dot += "  node [shape=box, style=rounded, " + font + ", fontsize=11];\n";
-  dot += "  edge [" + font + ", fontsize=10];\n";
-  for (const StoryMap::Passage& passage : map.Passages) AppendPassageNode(dot, passage);
+  dot.Put("  graph [rankdir=TB, " + font + "];\n");
+  dot.Put("  node [shape=box, style=rounded, " + font + ", fontsize=11];\n");
+  dot.Put("  edge [" + font + ", fontsize=10];\n");
+  for (const StoryMap::Passage& passage : map.Passages) PutPassageNode(dot, passage);
   for (size_t i = 0; i < map.MissingTargets.size(); ++i) {
-    AppendMissingNode(dot, i, map.MissingTargets[i]);
+    PutMissingNode(dot, i, map.MissingTargets[i]);
   }
-  for (const StoryMap::Edge& edge : map.Edges) AppendEdgeLine(dot, map, edge);
-  dot += "}\n";
-  return dot;
+  for (const StoryMap::Edge& edge : map.Edges) PutEdgeLine(dot, map, edge);
+  dot.Put("}\n");
+  return std::move(dot).Finish();
 }
+
+std::string DotEscaped(std::u16string_view text) {
+  DotWriter out(text.size() * MaxEscapedBytes);
+  out.PutEscaped(text);
+  return std::move(out).Finish();
+}
+
+std::string DotQuoted(std::u16string_view text) { return '"' + DotEscaped(text) + '"'; }
