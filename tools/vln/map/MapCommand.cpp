@@ -75,7 +75,12 @@ std::string ParseArgs(const std::vector<std::string>& args, MapRequest& request)
 }
 
 std::string WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream file(FilePathFrom(path), std::ios::binary | std::ios::trunc);
+  std::ofstream file;
+  // Unbuffered: the bytes are all in memory and go out in one write, and
+  // a buffer allocated after the map's many small frees costs more than it
+  // saves.
+  file.rdbuf()->pubsetbuf(nullptr, 0);
+  file.open(FilePathFrom(path), std::ios::binary | std::ios::trunc);
   if (!file) return std::strerror(errno);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();

@@ -1,6 +1,8 @@
 #include "tools/vln/map/MapDot.h"
 
-#include <vector>
+#include <algorithm>
+#include <charconv>
+#include <utility>
 
 #include "tools/vln/reading/Utf8.h"
 
@@ -10,45 +12,144 @@ constexpr size_t ShownUnits = 24;  // of a passage's first line
 constexpr size_t NameUnits = 32;   // of a label, a choice item or a target
 constexpr const char* FontName = "IPAPGothic";
 
-std::u16string Ascii(std::string_view text) { return std::u16string(text.begin(), text.end()); }
+// The most one UTF-16 unit can become: "&" is written "&amp;".
+constexpr size_t MaxEscapedBytes = 5;
 
-// At most `units` units and "…", not cutting a surrogate pair in two: a
-// label is only a reminder, and dot cannot lay out a box as wide as a line
-// of 100,000 characters.
-std::u16string Shortened(std::u16string_view text, size_t units) {
-  if (text.size() <= units) return std::u16string(text);
-  if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
-  return std::u16string(text.substr(0, units)) + u"…";
-}
-
-std::string NodeName(const StoryMap& map, const StoryMap::Edge& edge, bool target) {
-  const size_t index = target ? edge.To : edge.From;
-  if (target && edge.ToMissing) return "missing" + std::to_string(index + 1);
-  return "L" + std::to_string(map.Passages[index].FileLine);
-}
-
-// The node's text, one piece per line of the label.
-std::vector<std::u16string> PassageLabel(const StoryMap::Passage& passage) {
-  std::vector<std::u16string> lines;
-  std::u16string first = Shortened(passage.Label, NameUnits);
-  if (!first.empty()) first += u"  ";
-  first += Ascii("line " + std::to_string(passage.FileLine));
-  lines.push_back(std::move(first));
-  if (!passage.FirstText.empty()) {
-    lines.push_back(Shortened(passage.FirstText, ShownUnits));
+// Writes `cp` (not a surrogate) as UTF-8 at `p` and returns the end.
+char* PutUtf8(char* p, char32_t cp) {
+  if (cp < 0x80) {
+    *p++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *p++ = static_cast<char>(0xC0 | (cp >> 6));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *p++ = static_cast<char>(0xE0 | (cp >> 12));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *p++ = static_cast<char>(0xF0 | (cp >> 18));
+    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
   }
-  if (!passage.FlagChanges.empty()) {
-    std::u16string flags;
-    for (const std::u16string& change : passage.FlagChanges) {
-      if (!flags.empty()) flags += u", ";
-      flags += change;
+  return p;
+}
+
+// Whether `unit` goes into a DOT label as its own UTF-8, unchanged.
+bool IsPlain(char16_t unit) {
+  if (unit < 0x80) return unit >= 0x20 && unit != 0x7F && unit != u'"' && unit != u'\\' && unit != u'&';
+  return unit < 0xD800 || (unit > 0xDFFF && unit < 0xFFFE);
+}
+
+// Builds the DOT text through a pointer into room made ahead, so that a
+// piece costs one compare and a copy: a map has tens of thousands of lines
+// of a dozen pieces each, and std::string's own appends, byte by byte for
+// the story's text, were most of the writer's time.
+class DotWriter {
+ public:
+  explicit DotWriter(size_t expectedBytes) {
+    dot_.reserve(expectedBytes);
+    p_ = end_ = dot_.data();
+  }
+
+  void Put(std::string_view text) {
+    Room(text.size());
+    p_ = std::copy(text.begin(), text.end(), p_);
+  }
+
+  // Most pieces are literals, whose length the compiler knows.
+  template <size_t Size>
+  void Put(const char (&text)[Size]) {
+    Room(Size - 1);
+    p_ = std::copy_n(text, Size - 1, p_);
+  }
+
+  void Put(char c) {
+    Room(1);
+    *p_++ = c;
+  }
+
+  template <typename Number>
+  void PutNumber(Number number) {
+    constexpr size_t MaxDigits = 24;
+    Room(MaxDigits);
+    p_ = std::to_chars(p_, p_ + MaxDigits, number).ptr;
+  }
+
+  // Control characters show as their pictures, lone surrogates as U+FFFD,
+  // so what is written is UTF-8 with no line breaks. XML cannot hold U+FFFE
+  // and U+FFFF, and an SVG of the map is XML. Graphviz reads backslash
+  // sequences (\n, \N, \G ...) and entities (&amp; ...) in labels; neither
+  // may come from the story. All story text in the map goes through here.
+  void PutEscaped(std::u16string_view text) {
+    Room(text.size() * MaxEscapedBytes);
+    char* p = p_;
+    for (size_t i = 0; i < text.size();) {
+      // Nearly all story text is printable ASCII and kana or kanji, each
+      // unit one character that is written as it is.
+      for (; i < text.size() && IsPlain(text[i]); ++i) p = PutUtf8(p, text[i]);
+      size_t runEnd = i;
+      while (runEnd < text.size() && !IsPlain(text[runEnd])) ++runEnd;
+      // A surrogate pair is never plain, so both its halves are in this run.
+      ForEachCodePoint(
+          text.substr(i, runEnd - i),
+          [&](char32_t cp) {
+            switch (cp) {
+              case U'"': *p++ = '\\'; *p++ = '"'; return;
+              case U'\\': *p++ = '\\'; *p++ = '\\'; return;
+              case U'&': p = std::copy_n("&amp;", MaxEscapedBytes, p); return;
+              case 0xFFFE:
+              case 0xFFFF: cp = 0xFFFD; break;
+              case 0x7F: cp = 0x2421; break;
+              default:
+                if (cp < 0x20) cp += 0x2400;
+            }
+            p = PutUtf8(p, cp);
+          },
+          [&](char16_t) { p = PutUtf8(p, 0xFFFD); });
+      i = runEnd;
     }
-    lines.push_back(std::move(flags));
+    p_ = p;
   }
-  if (passage.Ends) lines.push_back(u"■ end");
-  if (passage.Stuck) lines.push_back(u"✖ stuck: no key answers the choice");
-  return lines;
-}
+
+  // At most `units` units and "…", not cutting a surrogate pair in two: a
+  // label is only a reminder, and dot cannot lay out a box as wide as a line
+  // of 100,000 characters.
+  void PutShortened(std::u16string_view text, size_t units) {
+    if (text.size() <= units) return PutEscaped(text);
+    if (units > 0 && text[units - 1] >= 0xD800 && text[units - 1] <= 0xDBFF) --units;
+    PutEscaped(text.substr(0, units));
+    PutEscaped(u"…");
+  }
+
+  std::string Finish() && {
+    dot_.resize(Used());
+    return std::move(dot_);
+  }
+
+ private:
+  size_t Used() const { return static_cast<size_t>(p_ - dot_.data()); }
+
+  void Room(size_t bytes) {
+    if (static_cast<size_t>(end_ - p_) < bytes) Grow(bytes);
+  }
+
+  // The string's size runs ahead of what is written, a step at a time
+  // within the room reserved: making it larger fills the new bytes with
+  // zeros, and doing that to all the room at once would touch memory that
+  // a generous estimate never uses.
+  void Grow(size_t bytes) {
+    constexpr size_t Step = 64 * 1024;
+    const size_t used = Used();
+    dot_.resize(std::max(used + bytes, std::min(used + Step, dot_.capacity())));
+    p_ = dot_.data() + used;
+    end_ = dot_.data() + dot_.size();
+  }
+
+  std::string dot_;
+  char* p_;    // where the next byte goes
+  char* end_;  // the end of the room made so far
+};
 
 const char* EdgeClass(StoryMap::EdgeKind kind) {
   switch (kind) {
@@ -60,117 +161,114 @@ const char* EdgeClass(StoryMap::EdgeKind kind) {
   return "jump";
 }
 
-// Control characters show as their pictures, lone surrogates as U+FFFD, so
-// what is written is UTF-8 with no line breaks. XML cannot hold U+FFFE and
-// U+FFFF, and an SVG of the map is XML. Graphviz reads backslash sequences
-// (\n, \N, \G ...) and entities (&amp; ...) in labels; neither may come from
-// the story. Written straight into `out`: a map has tens of thousands of
-// labels.
-void AppendDotEscaped(std::string& out, std::u16string_view text) {
-  ForEachCodePoint(
-      text,
-      [&](char32_t cp) {
-        switch (cp) {
-          case U'"': out += "\\\""; return;
-          case U'\\': out += "\\\\"; return;
-          case U'&': out += "&amp;"; return;
-          case 0xFFFE:
-          case 0xFFFF: cp = 0xFFFD; break;
-          case 0x7F: cp = 0x2421; break;
-          default:
-            if (cp < 0x20) cp += 0x2400;
-        }
-        AppendUtf8(out, cp);
-      },
-      [&](char16_t) { AppendUtf8(out, 0xFFFD); });
+void PutNodeName(DotWriter& dot, const StoryMap& map, const StoryMap::Edge& edge, bool target) {
+  const size_t index = target ? edge.To : edge.From;
+  if (target && edge.ToMissing) {
+    dot.Put("missing");
+    dot.PutNumber(index + 1);
+  } else {
+    dot.Put('L');
+    dot.PutNumber(map.Passages[index].FileLine);
+  }
 }
 
-}  // namespace
-
-std::string DotEscaped(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  AppendDotEscaped(out, text);
-  return out;
-}
-
-std::string DotQuoted(std::u16string_view text) { return '"' + DotEscaped(text) + '"'; }
-
-namespace {
-
-void AppendPassageNode(std::string& dot, const StoryMap::Passage& passage) {
-  std::string classes = "passage";
-  std::string style = "rounded";
-  std::string look;
-  if (passage.Ends) {
-    classes += " end";
-    look += ", peripheries=2";
+// The label is the passage's pieces, each escaped on its own and joined with
+// DOT's own line break.
+void PutPassageNode(DotWriter& dot, const StoryMap::Passage& passage) {
+  dot.Put("  L");
+  dot.PutNumber(passage.FileLine);
+  dot.Put(" [label=\"");
+  dot.PutShortened(passage.Label, NameUnits);
+  if (!passage.Label.empty()) dot.Put("  ");
+  dot.Put("line ");
+  dot.PutNumber(passage.FileLine);
+  if (!passage.FirstText.empty()) {
+    dot.Put("\\n");
+    dot.PutShortened(passage.FirstText, ShownUnits);
   }
-  if (passage.Stuck) {
-    classes += " stuck";
-    look += ", color=red";
+  for (size_t i = 0; i < passage.FlagChanges.size(); ++i) {
+    if (i == 0) {
+      dot.Put("\\n");
+    } else {
+      dot.Put(", ");
+    }
+    dot.PutEscaped(passage.FlagChanges[i]);
   }
+  if (passage.Ends) dot.Put("\\n■ end");
+  if (passage.Stuck) dot.Put("\\n✖ stuck: no key answers the choice");
+  dot.Put("\", class=\"passage");
+  if (passage.Ends) dot.Put(" end");
+  if (passage.Stuck) dot.Put(" stuck");
+  if (!passage.Reached) dot.Put(" unreached");
+  dot.Put("\", style=\"rounded");
+  if (!passage.Reached) dot.Put(",filled");
+  dot.Put('"');
+  if (passage.Ends) dot.Put(", peripheries=2");
+  if (passage.Stuck) dot.Put(", color=red");
   if (!passage.Reached) {
-    classes += " unreached";
-    style += ",filled";
-    look += std::string(passage.Stuck ? "" : ", color=grey60") + ", fillcolor=grey90, fontcolor=grey45";
+    if (!passage.Stuck) dot.Put(", color=grey60");
+    dot.Put(", fillcolor=grey90, fontcolor=grey45");
   }
-  dot += "  L";
-  dot += std::to_string(passage.FileLine);
-  // Each piece is escaped on its own and joined with DOT's own line break.
-  dot += " [label=\"";
-  bool first = true;
-  for (const std::u16string& line : PassageLabel(passage)) {
-    if (!first) dot += "\\n";
-    first = false;
-    AppendDotEscaped(dot, line);
-  }
-  dot += "\", class=\"" + classes + "\", style=\"" + style + "\"" + look + "];\n";
+  dot.Put("];\n");
 }
 
-std::string MissingNode(size_t index, std::u16string_view target) {
-  return "  missing" + std::to_string(index + 1) +
-         " [label=" + DotQuoted(u"missing: " + Shortened(target, NameUnits)) +
-         ", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n";
+void PutMissingNode(DotWriter& dot, size_t index, std::u16string_view target) {
+  dot.Put("  missing");
+  dot.PutNumber(index + 1);
+  dot.Put(" [label=\"missing: ");
+  dot.PutShortened(target, NameUnits);
+  dot.Put("\", class=\"missing\", color=red, fontcolor=red, style=\"rounded,dashed\"];\n");
 }
 
-void AppendEdgeLine(std::string& dot, const StoryMap& map, const StoryMap::Edge& edge) {
-  std::string classes = EdgeClass(edge.Kind);
-  std::u16string label = Shortened(edge.Label, NameUnits);
-  std::string look;
-  if (edge.ReadAsConditional) {
-    classes += " misread";
-    label += u" (read as conditional)";
-    look += ", penwidth=2";
-  }
+void PutEdgeLine(DotWriter& dot, const StoryMap& map, const StoryMap::Edge& edge) {
+  dot.Put("  ");
+  PutNodeName(dot, map, edge, false);
+  dot.Put(" -> ");
+  PutNodeName(dot, map, edge, true);
+  dot.Put(" [label=\"");
+  dot.PutShortened(edge.Label, NameUnits);
+  if (edge.ReadAsConditional) dot.Put(" (read as conditional)");
+  dot.Put("\", class=\"");
+  dot.Put(EdgeClass(edge.Kind));
+  if (edge.ReadAsConditional) dot.Put(" misread");
+  if (edge.ToMissing) dot.Put(" missing");
+  dot.Put('"');
+  if (edge.ReadAsConditional) dot.Put(", penwidth=2");
   if (edge.ToMissing) {
-    classes += " missing";
-    look += ", color=red, fontcolor=red, style=dashed";
+    dot.Put(", color=red, fontcolor=red, style=dashed");
   } else if (edge.ReadAsConditional) {
-    look += ", color=darkorange, fontcolor=darkorange";
+    dot.Put(", color=darkorange, fontcolor=darkorange");
   } else if (edge.Kind == StoryMap::EdgeKind::Next) {
-    look += ", style=dotted";
+    dot.Put(", style=dotted");
   }
-  dot += "  " + NodeName(map, edge, false) + " -> " + NodeName(map, edge, true) + " [label=\"";
-  AppendDotEscaped(dot, label);
-  dot += "\", class=\"" + classes + "\"" + look + "];\n";
+  dot.Put("];\n");
 }
 
 }  // namespace
 
 std::string StoryMapDot(const StoryMap& map) {
-  std::string dot;
-  dot.reserve(map.Passages.size() * 160 + map.Edges.size() * 80);
-  dot += "digraph story {\n";
+  // About what a map takes, so that the string seldom outgrows its room:
+  // then all of it is copied.
+  DotWriter dot(map.Passages.size() * 200 + map.Edges.size() * 80 +
+                map.MissingTargets.size() * 200);
+  dot.Put("digraph story {\n");
   const std::string font = std::string("fontname=\"") + FontName + "\"";
-  dot += "  graph [rankdir=TB, " + font + "];\n";
-  dot += "  node [shape=box, style=rounded, " + font + ", fontsize=11];\n";
-  dot += "  edge [" + font + ", fontsize=10];\n";
-  for (const StoryMap::Passage& passage : map.Passages) AppendPassageNode(dot, passage);
+  dot.Put("  graph [rankdir=TB, " + font + "];\n");
+  dot.Put("  node [shape=box, style=rounded, " + font + ", fontsize=11];\n");
+  dot.Put("  edge [" + font + ", fontsize=10];\n");
+  for (const StoryMap::Passage& passage : map.Passages) PutPassageNode(dot, passage);
   for (size_t i = 0; i < map.MissingTargets.size(); ++i) {
-    dot += MissingNode(i, map.MissingTargets[i]);
+    PutMissingNode(dot, i, map.MissingTargets[i]);
   }
-  for (const StoryMap::Edge& edge : map.Edges) AppendEdgeLine(dot, map, edge);
-  dot += "}\n";
-  return dot;
+  for (const StoryMap::Edge& edge : map.Edges) PutEdgeLine(dot, map, edge);
+  dot.Put("}\n");
+  return std::move(dot).Finish();
 }
+
+std::string DotEscaped(std::u16string_view text) {
+  DotWriter out(text.size() * MaxEscapedBytes);
+  out.PutEscaped(text);
+  return std::move(out).Finish();
+}
+
+std::string DotQuoted(std::u16string_view text) { return '"' + DotEscaped(text) + '"'; }
