@@ -15,26 +15,6 @@ constexpr const char* FontName = "IPAPGothic";
 // The most one UTF-16 unit can become: "&" is written "&amp;".
 constexpr size_t MaxEscapedBytes = 5;
 
-// Writes `cp` (not a surrogate) as UTF-8 at `p` and returns the end.
-char* PutUtf8(char* p, char32_t cp) {
-  if (cp < 0x80) {
-    *p++ = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *p++ = static_cast<char>(0xC0 | (cp >> 6));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    *p++ = static_cast<char>(0xE0 | (cp >> 12));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *p++ = static_cast<char>(0xF0 | (cp >> 18));
-    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return p;
-}
-
 // Whether `unit` goes into a DOT label as its own UTF-8, unchanged.
 bool IsPlain(char16_t unit) {
   if (unit < 0x80) return unit >= 0x20 && unit != 0x7F && unit != u'"' && unit != u'\\' && unit != u'&';

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -25,10 +26,19 @@ struct Move {
   EdgeKind Kind = EdgeKind::Jump;
   bool Missing = false;
   size_t Line = 0;
-  std::u16string Name;
-  std::u16string Label;
+  // The target's name, a view into the story or into a step's choice list
+  // kept while the map is built.
+  std::u16string_view Name;
+  char16_t Key = 0;     // the digit of a choice, the flag letter of a conditional
+  bool FlagOn = false;  // which branch of a conditional
 
   bool operator==(const Move&) const = default;
+  // How the edge is labelled: "2 [up]", "A on", nothing for a plain jump.
+  std::u16string Label() const {
+    if (Kind == EdgeKind::Choice) return std::u16string(1, Key) + u" " + std::u16string(Name);
+    if (Kind == EdgeKind::Conditional) return std::u16string(1, Key) + (FlagOn ? u" on" : u" off");
+    return {};
+  }
 };
 
 // What the Down arrow does on one line, worked out by stepping the line
@@ -65,7 +75,10 @@ class MapBuilder {
   const StoryProbe::Step& KeptStep(size_t index, int16_t flags, Stepper& stepper);
   const StoryProbe::Step* KnownStep(size_t index, int16_t flags) const;
   void AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step, LineStep& out);
-  size_t MissingIndex(const std::u16string& name);
+  size_t MissingIndex(std::u16string_view name);
+  // The passages that `begins` starts and the edges between them, into map_.
+  void AddPassages(const std::vector<bool>& begins, std::vector<LineStep>& marked,
+                   const std::function<LineStep&(size_t)>& steps);
 
   const std::u16string& text_;
   const StoryLines& lines_;
@@ -99,6 +112,11 @@ const StoryProbe::Step* MapBuilder::KnownStep(size_t index, int16_t flags) const
 }
 
 void MapBuilder::StepLines(size_t from, size_t to, Stepper& stepper, std::vector<LineStep>& out) {
+  // Room for them all at once: a long story's steps copied as the vector
+  // grows would touch twice the memory.
+  size_t marked = 0;
+  for (size_t i = from; i < to; ++i) marked += lines_.Plain(i) ? 0 : 1;
+  out.reserve(marked);
   for (size_t i = from; i < to; ++i) {
     if (lines_.Plain(i)) continue;
     stepOf_[i] = static_cast<uint32_t>(out.size());
@@ -131,10 +149,9 @@ LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
     // Down does nothing while a choice is pending: only keys 1 to 5 go on.
     out.RunsOn = false;
     for (int key = 0; key < ChoiceKeys; ++key) {
-      const std::u16string item = GetListItem(off.ChoiceList, key);
+      const std::u16string_view item = ListItemView(off.ChoiceList, key);
       if (item.empty()) continue;
-      Move move{EdgeKind::Choice, false, 0, item,
-                std::u16string(1, static_cast<char16_t>(u'1' + key)) + u" " + item};
+      Move move{EdgeKind::Choice, false, 0, item, static_cast<char16_t>(u'1' + key), false};
       const ChoiceLanding to = stepper.Probe.LandingOf(item);
       if (to.Found > 0) {
         move.Line = lines_.LineIndexAt(to.Found + 2);
@@ -166,10 +183,11 @@ void MapBuilder::AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& 
   if (markup.Flag >= 0) {
     const bool flagOn = step.Flags[static_cast<size_t>(markup.Flag)] == FlagOn;
     move.Kind = EdgeKind::Conditional;
-    move.Name = GetListItem(markup.Names, flagOn ? 0 : 1);
-    move.Label = FlagName(markup.Flag) + (flagOn ? u" on" : u" off");
+    move.Name = ListItemView(markup.Names, flagOn ? 0 : 1);
+    move.Key = static_cast<char16_t>(u'A' + markup.Flag);
+    move.FlagOn = flagOn;
   } else {
-    move.Name = std::u16string(markup.PlainTarget);
+    move.Name = markup.PlainTarget;
   }
   // A jump returns the CR of the line break in front of its target; the
   // step after it goes on with the line that break ends.
@@ -187,9 +205,9 @@ void MapBuilder::AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& 
   }
 }
 
-size_t MapBuilder::MissingIndex(const std::u16string& name) {
-  const auto [found, added] = missing_.try_emplace(name, map_.MissingTargets.size());
-  if (added) map_.MissingTargets.push_back(name);
+size_t MapBuilder::MissingIndex(std::u16string_view name) {
+  const auto [found, added] = missing_.try_emplace(std::u16string(name), map_.MissingTargets.size());
+  if (added) map_.MissingTargets.emplace_back(name);
   return found->second;
 }
 
@@ -234,11 +252,31 @@ StoryMap MapBuilder::Build() {
   for (size_t i = 1; i < count; ++i) {
     if (!steps(i - 1).RunsOn || steps(i - 1).Ends) begins[i] = true;
   }
-  const std::vector<bool> reached = ReachedLines(
-      probe_, lines_, [this](size_t index, int16_t flags) { return KnownStep(index, flags); });
+  // The walk needs only the steps kept, and the passages and edges need
+  // nothing of the walk until each passage is marked reached at the end.
+  std::vector<bool> reached;
+  RunBeside(
+      count,
+      [&] {
+        reached = ReachedLines(probe_, lines_,
+                               [this](size_t index, int16_t flags) { return KnownStep(index, flags); });
+      },
+      [&] { AddPassages(begins, marked, steps); });
+  for (StoryMap::Passage& passage : map_.Passages) {
+    passage.Reached = std::any_of(reached.begin() + static_cast<ptrdiff_t>(passage.FirstLine),
+                                  reached.begin() + static_cast<ptrdiff_t>(passage.LastLine) + 1,
+                                  [](bool shown) { return shown; });
+  }
+  return std::move(map_);
+}
 
+void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineStep>& marked,
+                             const std::function<LineStep&(size_t)>& steps) {
+  const auto& all = lines_.Lines();
+  const size_t count = all.size();
   // Every passage first, then the ones worth drawing.
   std::vector<StoryMap::Passage> passages;
+  passages.reserve(static_cast<size_t>(std::count(begins.begin(), begins.end(), true)));
   std::vector<size_t> passageOf(count);
   for (size_t i = 0; i < count; ++i) {
     if (begins[i]) {
@@ -253,7 +291,6 @@ StoryMap MapBuilder::Build() {
     StoryMap::Passage& passage = passages.back();
     passageOf[i] = passages.size() - 1;
     passage.LastLine = i;
-    passage.Reached = passage.Reached || reached[i];
     const LineStep& step = steps(i);
     passage.FlagChanges.insert(passage.FlagChanges.end(), step.FlagChanges.begin(),
                                step.FlagChanges.end());
@@ -290,14 +327,13 @@ StoryMap MapBuilder::Build() {
     if (step.RunsOn && last + 1 < count) {
       map_.Edges.push_back({drawnAs[p], EdgeKind::Next, drawnAs[passageOf[last + 1]], false, {}, false});
     }
-    for (Move& move : step.Moves) {
-      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, std::move(move.Label),
+    for (const Move& move : step.Moves) {
+      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, move.Label(),
                           step.ReadAsConditional};
       edge.To = move.Missing ? MissingIndex(move.Name) : drawnAs[passageOf[move.Line]];
       map_.Edges.push_back(std::move(edge));
     }
   }
-  return std::move(map_);
 }
 
 }  // namespace

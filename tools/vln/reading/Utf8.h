@@ -5,6 +5,28 @@
 
 // The story is UTF-16; the terminal and JSON readers want UTF-8.
 
+// Writes one code point (at most U+10FFFF, not a surrogate) as UTF-8 at
+// `out`, which has room for four bytes, and returns the end: inline for
+// writers that make room for a whole text first.
+inline char* PutUtf8(char* out, char32_t cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
 // Appends one code point (at most U+10FFFF, not a surrogate) as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
