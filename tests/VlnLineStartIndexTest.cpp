@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <stdexcept>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
+#include "tools/vln/check/CheckStory.h"
+#include "tools/vln/map/MapDot.h"
+#include "tools/vln/map/StoryMap.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/LineStartIndex.h"
 #include "tools/vln/reading/StoryLines.h"
@@ -196,6 +201,70 @@ TEST(StoryProbe, IndexedStepsEqualTheEngineOnRandomStories) {
   }
   // The stories must exercise what they are for: jumps back that land.
   EXPECT_GT(jumpsCompared, 500);
+}
+
+// A long story is checked and mapped by two threads, each with its share of
+// the work; what they find must be what one thread finds. Here the work is
+// shared from the first line on, so that every random story takes that way.
+TEST(CheckAndMap, TwoThreadsFindWhatOneFinds) {
+  std::mt19937 random(2026);
+  for (int story = 0; story < 300; ++story) {
+    std::u16string text;
+    for (int part = 0; part < 3; ++part) text += RandomStory(random);
+    const StoryLines lines(text);
+    const CheckFindings one = CheckStory(text, lines, SIZE_MAX);
+    const CheckFindings two = CheckStory(text, lines, 1);
+    ASSERT_EQ(one.size(), two.size()) << "story " << story;
+    for (size_t i = 0; i < one.size(); ++i) {
+      ASSERT_EQ(one[i].Pos, two[i].Pos) << "story " << story << " finding " << i;
+      ASSERT_EQ(one[i].Code, two[i].Code) << "story " << story << " finding " << i;
+      ASSERT_EQ(one[i].Message, two[i].Message) << "story " << story << " finding " << i;
+      ASSERT_EQ(one[i].Length, two[i].Length) << "story " << story << " finding " << i;
+    }
+    ASSERT_EQ(StoryMapDot(BuildStoryMap(text, lines, SIZE_MAX)),
+              StoryMapDot(BuildStoryMap(text, lines, 1)))
+        << "story " << story;
+  }
+}
+
+// Work shared between two threads: both parts run whether or not a thread is
+// worth it, and a failure on either side comes out to the caller.
+TEST(RunBeside, RunsBothPartsAndPassesOnFailures) {
+  const struct {
+    size_t lines;
+    bool asideFails;
+    bool hereFails;
+    const char* reason;
+  } rows[] = {
+      {10, false, false, "a short story: one after the other"},
+      {LinesWorthAThread, false, false, "a long one: beside each other"},
+      {LinesWorthAThread, true, false, "the second thread fails"},
+      {LinesWorthAThread, false, true, "this thread fails while the other runs"},
+      {10, true, false, "the part that would have run aside fails"},
+  };
+  for (const auto& row : rows) {
+    bool asideRan = false;
+    bool hereRan = false;
+    const auto run = [&] {
+      RunBeside(
+          row.lines, LinesWorthAThread,
+          [&] {
+            asideRan = true;
+            if (row.asideFails) throw std::runtime_error("aside");
+          },
+          [&] {
+            hereRan = true;
+            if (row.hereFails) throw std::runtime_error("here");
+          });
+    };
+    if (row.asideFails || row.hereFails) {
+      EXPECT_THROW(run(), std::runtime_error) << row.reason;
+    } else {
+      EXPECT_NO_THROW(run()) << row.reason;
+      EXPECT_TRUE(asideRan) << row.reason;
+    }
+    EXPECT_TRUE(hereRan) << row.reason;
+  }
 }
 
 // The targets the server offers definitions and references for are the ones

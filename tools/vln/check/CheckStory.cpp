@@ -9,7 +9,7 @@
 #include "tools/vln/check/CheckReach.h"
 #include "tools/vln/reading/RunBeside.h"
 
-CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
+CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines, size_t worthAThread) {
   if (text.empty()) {
     return {{1, CheckFinding::Severity::Error,
              "the story is empty: the reader shows \"ファイルが開けません\"", 0, "empty-story", {}}};
@@ -25,7 +25,7 @@ CheckFindings CheckStory(const std::u16string& text, const StoryLines& lines) {
   CheckFindings all;
   CheckFindings reach;
   RunBeside(
-      lines.Lines().size(),
+      lines.Lines().size(), worthAThread,
       [&] {
         all = CheckMarkup(text, lines, probe.Starts(), anchors);
         CheckFindings labels = CheckLabels(lines, probe.Starts());

@@ -61,8 +61,8 @@ struct Stepper {
 
 class MapBuilder {
  public:
-  MapBuilder(const std::u16string& text, const StoryLines& lines)
-      : text_(text), lines_(lines), probe_(text, lines) {}
+  MapBuilder(const std::u16string& text, const StoryLines& lines, size_t worthAThread)
+      : text_(text), lines_(lines), worthAThread_(worthAThread), probe_(text, lines) {}
 
   StoryMap Build();
 
@@ -82,6 +82,7 @@ class MapBuilder {
 
   const std::u16string& text_;
   const StoryLines& lines_;
+  size_t worthAThread_;
   StoryProbe probe_;
   // By line and flags (off, on), which share's Kept holds that step, and
   // where: the share in the top bit.
@@ -230,7 +231,7 @@ StoryMap MapBuilder::Build() {
   std::vector<LineStep> marked;
   std::vector<LineStep> later;
   RunBeside(
-      count, [&] { StepLines(half, count, second, later); },
+      count, worthAThread_, [&] { StepLines(half, count, second, later); },
       [&] { StepLines(0, half, first, marked); });
   for (size_t i = half; i < count; ++i) {
     if (stepOf_[i] != NotKept) stepOf_[i] += static_cast<uint32_t>(marked.size());
@@ -256,7 +257,7 @@ StoryMap MapBuilder::Build() {
   // nothing of the walk until each passage is marked reached at the end.
   std::vector<bool> reached;
   RunBeside(
-      count,
+      count, worthAThread_,
       [&] {
         reached = ReachedLines(probe_, lines_,
                                [this](size_t index, int16_t flags) { return KnownStep(index, flags); });
@@ -338,6 +339,6 @@ void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineSt
 
 }  // namespace
 
-StoryMap BuildStoryMap(const std::u16string& text, const StoryLines& lines) {
-  return MapBuilder(text, lines).Build();
+StoryMap BuildStoryMap(const std::u16string& text, const StoryLines& lines, size_t worthAThread) {
+  return MapBuilder(text, lines, worthAThread).Build();
 }

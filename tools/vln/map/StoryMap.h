@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/vln/reading/RunBeside.h"
 #include "tools/vln/reading/StoryLines.h"
 
 // A story as a graph of passages, the way a reader can move through it. A
@@ -45,4 +46,6 @@ struct StoryMap {
 // interpreter's own steps and the same reading of the markup `vln check`
 // uses. Passages of nothing but blank lines are left out unless a jump or a
 // choice lands there.
-StoryMap BuildStoryMap(const std::u16string& text, const StoryLines& lines);
+// From `worthAThread` lines on, two threads share the work.
+StoryMap BuildStoryMap(const std::u16string& text, const StoryLines& lines,
+                       size_t worthAThread = LinesWorthAThread);

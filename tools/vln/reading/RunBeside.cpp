@@ -3,9 +3,10 @@
 #include <future>
 #include <system_error>
 
-void RunBeside(size_t lines, const std::function<void()>& aside, const std::function<void()>& here) {
+void RunBeside(size_t lines, size_t worthAThread, const std::function<void()>& aside,
+               const std::function<void()>& here) {
   std::future<void> beside;
-  if (lines >= LinesWorthAThread) {
+  if (lines >= worthAThread) {
     try {
       beside = std::async(std::launch::async, aside);
     } catch (const std::system_error&) {

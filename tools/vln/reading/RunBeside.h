@@ -9,6 +9,7 @@ inline constexpr size_t LinesWorthAThread = 4096;
 // Runs `aside` on a second thread while `here` runs on this one, for two
 // parts of the work on a story of `lines` lines that share nothing either
 // changes: an editor's server checks the story on every change. One after
-// the other for a short story, or when no thread can be had. An exception
-// from either comes out here.
-void RunBeside(size_t lines, const std::function<void()>& aside, const std::function<void()>& here);
+// the other when `lines` is below `worthAThread`, or when no thread can be
+// had. An exception from either comes out here.
+void RunBeside(size_t lines, size_t worthAThread, const std::function<void()>& aside,
+               const std::function<void()>& here);
