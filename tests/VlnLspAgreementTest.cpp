@@ -27,7 +27,10 @@ std::vector<std::filesystem::path> StoriesIn(const std::filesystem::path& folder
 }
 
 TEST(LspAgreesWithCheck, OnEverySampleAndMistakeStory) {
-  const std::filesystem::path source = std::getenv("VELNORI_SOURCE_DIR");
+  // ctest says where the stories are; run by hand, the test says so too.
+  const char* const sourceDir = std::getenv("VELNORI_SOURCE_DIR");
+  ASSERT_NE(sourceDir, nullptr) << "VELNORI_SOURCE_DIR names the source folder";
+  const std::filesystem::path source = sourceDir;
   std::vector<std::filesystem::path> found = StoriesIn(source / "examples");
   for (const std::filesystem::path& path : StoriesIn(source / "tests" / "vln")) found.push_back(path);
   ASSERT_GE(found.size(), 8u);
