@@ -176,7 +176,7 @@ TEST(StoryProbe, IndexedStepsEqualTheEngineOnRandomStories) {
   for (int story = 0; story < 400; ++story) {
     const std::u16string text = RandomStory(random);
     StoryProbe indexed(text);
-    StoryProbe engine(text, false, StoryProbe::JumpSearch::Engine);
+    StoryProbe engine(text, StoryProbe::JumpSearch::Engine);
     for (int32_t pos = 0; pos <= static_cast<int32_t>(text.size()) + 1; ++pos) {
       for (const int16_t flags : {FlagOff, FlagOn}) {
         const StoryProbe::Step a = indexed.StepFrom(pos, flags);
@@ -276,7 +276,7 @@ TEST(StoryTargets, AreWhatTheEngineTakesOnRandomStories) {
     const std::u16string text = RandomStory(random);
     const StoryLines lines(text);
     const LineStartIndex starts(text);
-    StoryProbe engine(text, false, StoryProbe::JumpSearch::Engine);
+    StoryProbe engine(text, StoryProbe::JumpSearch::Engine);
     const std::vector<StoryTarget> targets = ReadStoryTargets(lines, starts);
     for (size_t i = 0; i < lines.Lines().size(); ++i) {
       const auto pos = static_cast<int32_t>(lines.Lines()[i].Start);

@@ -126,9 +126,8 @@ void MapBuilder::StepLines(size_t from, size_t to, Stepper& stepper, std::vector
 }
 
 LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
+  // Plain lines never come here: they run on and switch nothing.
   const StoryLines::Line& line = lines_.Lines()[index];
-  // Plain text runs on to the next line and switches nothing.
-  if (lines_.Plain(index)) return {};
   const LineMarkup markup = ReadLineMarkup(line.Text);
   LineStep out;
   const StoryProbe::Step& off = KeptStep(index, FlagOff, stepper);

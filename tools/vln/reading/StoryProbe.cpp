@@ -25,32 +25,28 @@ StoryProbe::Step StepWithEngine(StoryState& story, Caption& caption, int32_t pos
 
 }  // namespace
 
-StoryProbe::StoryProbe(std::u16string_view text, bool remember, JumpSearch search)
-    : text_(text), remember_(remember), search_(search) {
+StoryProbe::StoryProbe(std::u16string_view text, JumpSearch search)
+    : text_(text), search_(search) {
   if (search_ == JumpSearch::Engine) story_.StoryText = text;
   starts_ = std::make_shared<const LineStartIndex>(text_);
 }
 
 StoryProbe::StoryProbe(std::u16string_view text, const StoryLines& lines)
-    : text_(text), remember_(false), search_(JumpSearch::Indexed),
+    : text_(text), search_(JumpSearch::Indexed),
       starts_(std::make_shared<const LineStartIndex>(text, lines)) {}
 
 StoryProbe::StoryProbe(std::u16string_view text, std::shared_ptr<const LineStartIndex> starts,
-                       bool remember, JumpSearch search)
-    : text_(text), remember_(remember), search_(search), starts_(std::move(starts)) {
+                       JumpSearch search)
+    : text_(text), search_(search), starts_(std::move(starts)) {
   if (search_ == JumpSearch::Engine) story_.StoryText = text;
 }
 
 std::unique_ptr<StoryProbe> StoryProbe::Twin() const {
-  return std::unique_ptr<StoryProbe>(new StoryProbe(text_, starts_, remember_, search_));
+  return std::unique_ptr<StoryProbe>(new StoryProbe(text_, starts_, search_));
 }
 
 StoryProbe::Step StoryProbe::StepFrom(int32_t pos, int16_t flags) {
-  if (!remember_) return Run(pos, flags);
-  const int64_t key = static_cast<int64_t>(pos) * 2 + (flags == FlagOn ? 1 : 0);
-  const auto found = steps_.find(key);
-  if (found != steps_.end()) return found->second;
-  return steps_.emplace(key, Run(pos, flags)).first->second;
+  return Run(pos, flags);
 }
 
 StoryProbe::Step StoryProbe::Run(int32_t pos, int16_t flags) {
@@ -105,12 +101,6 @@ int64_t StoryProbe::Search(std::u16string_view target) const {
 }
 
 ChoiceLanding StoryProbe::LandingOf(std::u16string_view label) {
-  if (remember_) {
-    const auto found = landings_.find(std::u16string(label));
-    if (found != landings_.end()) return found->second;
-  }
   const int64_t found = Search(label);
-  const ChoiceLanding landing{found, found + static_cast<int64_t>(label.size()) + 2};
-  if (remember_) landings_.emplace(label, landing);
-  return landing;
+  return {found, found + static_cast<int64_t>(label.size()) + 2};
 }

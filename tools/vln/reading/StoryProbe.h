@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "platform/Caption.h"
 #include "story/StoryState.h"
@@ -43,11 +42,8 @@ class StoryProbe {
   // which the tests hold them to.
   enum class JumpSearch { Indexed, Engine };
 
-  // With `remember`, each step is kept, for callers that ask for the same
-  // steps many times; a step is cheap enough that a single walk needs no
-  // memory of them. `text` must outlive the probe.
-  explicit StoryProbe(std::u16string_view text, bool remember = false,
-                      JumpSearch search = JumpSearch::Indexed);
+  // `text` must outlive the probe.
+  explicit StoryProbe(std::u16string_view text, JumpSearch search = JumpSearch::Indexed);
   // Indexed, with the index built from the lines already cut from `text`.
   StoryProbe(std::u16string_view text, const StoryLines& lines);
   // A probe of its own over the same text and index, for stepping on another
@@ -70,7 +66,7 @@ class StoryProbe {
   const LineStartIndex& Starts() const { return *starts_; }
 
  private:
-  StoryProbe(std::u16string_view text, std::shared_ptr<const LineStartIndex> starts, bool remember,
+  StoryProbe(std::u16string_view text, std::shared_ptr<const LineStartIndex> starts,
              JumpSearch search);
   Step Run(int32_t pos, int16_t flags);
   Step RunLine(int32_t pos, std::u16string_view line, int16_t flags);
@@ -86,11 +82,8 @@ class StoryProbe {
   // being stepped alone, for the index's (Indexed).
   StoryState story_;
   NoCaption caption_;
-  bool remember_;
   JumpSearch search_;
   std::shared_ptr<const LineStartIndex> starts_;
-  std::unordered_map<int64_t, Step> steps_;
-  std::unordered_map<std::u16string, ChoiceLanding> landings_;
 };
 
 inline constexpr int ChoiceKeys = 5;
