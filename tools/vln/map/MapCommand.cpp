@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <ostream>
 
 #include "platform/FileName.h"
@@ -74,15 +75,18 @@ std::string ParseArgs(const std::vector<std::string>& args, MapRequest& request)
   return "";
 }
 
-std::string WriteFile(const std::string& path, const std::string& bytes) {
+// Writes what `put` hands on to the file at `path`; an empty string when
+// all of it is there, else what went wrong.
+std::string WriteFile(const std::string& path,
+                      const std::function<void(const DotSink& sink)>& put) {
   std::ofstream file;
-  // Unbuffered: the bytes are all in memory and go out in one write, and
-  // a buffer allocated after the map's many small frees costs more than it
-  // saves.
+  // Unbuffered: the bytes come in large pieces that go out a write each.
   file.rdbuf()->pubsetbuf(nullptr, 0);
   file.open(FilePathFrom(path), std::ios::binary | std::ios::trunc);
   if (!file) return std::strerror(errno);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  put([&file](std::string_view bytes) {
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  });
   file.close();
   if (!file) return std::strerror(errno != 0 ? errno : EIO);
   return "";
@@ -114,13 +118,15 @@ int RunMap(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   const StoryLines lines(text);
   const StoryMap map = BuildStoryMap(text, lines);
-  const std::string dot = StoryMapDot(map);
+  // DOT goes out as it is written; an image needs all of it first.
+  const auto putDot = [&map](const DotSink& sink) { WriteStoryMapDot(map, sink); };
   if (request.output == "-") {
-    out << dot;
+    putDot([&out](std::string_view bytes) {
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    });
     out.flush();
     return out ? 0 : 2;
   }
-  const std::string* bytes = &dot;
   std::string image;
   if (request.format != "dot") {
     const size_t passages = map.Passages.size();
@@ -135,14 +141,20 @@ int RunMap(const std::vector<std::string>& args, std::ostream& out, std::ostream
       err << "vln map: " << passages << " passages: laid out roughly, with straight edges, to "
           << "keep it quick\n";
     }
-    if (const std::string problem = RenderDot(dot, request.format, layout, image);
+    if (const std::string problem = RenderDot(StoryMapDot(map), request.format, layout, image);
         !problem.empty()) {
       err << "vln map: " << problem << '\n';
       return 2;
     }
-    bytes = &image;
   }
-  if (const std::string problem = WriteFile(request.output, *bytes); !problem.empty()) {
+  const auto put = [&](const DotSink& sink) {
+    if (request.format == "dot") {
+      putDot(sink);
+    } else {
+      sink(image);
+    }
+  };
+  if (const std::string problem = WriteFile(request.output, put); !problem.empty()) {
     err << "vln map: cannot write " << request.output << ": " << problem << '\n';
     return 2;
   }

@@ -32,6 +32,16 @@ class DotWriter {
     p_ = end_ = dot_.data();
   }
 
+  // Hands the text to `sink` a piece at a time, so that a map written to a
+  // file never stands in memory whole: a long story's map is megabytes of
+  // memory touched once and then copied.
+  explicit DotWriter(const DotSink& sink) : sink_(&sink) {
+    constexpr size_t PieceBytes = 128 * 1024;
+    dot_.resize(PieceBytes);
+    p_ = dot_.data();
+    end_ = p_ + dot_.size();
+  }
+
   void Put(std::string_view text) {
     Room(text.size());
     p_ = std::copy(text.begin(), text.end(), p_);
@@ -107,11 +117,21 @@ class DotWriter {
     return std::move(dot_);
   }
 
+  void Flush() {
+    if (Used() > 0) (*sink_)(std::string_view(dot_.data(), Used()));
+    p_ = dot_.data();
+  }
+
  private:
   size_t Used() const { return static_cast<size_t>(p_ - dot_.data()); }
 
   void Room(size_t bytes) {
-    if (static_cast<size_t>(end_ - p_) < bytes) Grow(bytes);
+    if (static_cast<size_t>(end_ - p_) >= bytes) return;
+    if (sink_ != nullptr) {
+      Flush();
+      if (dot_.size() >= bytes) return;
+    }
+    Grow(bytes);
   }
 
   // The string's size runs ahead of what is written, a step at a time
@@ -129,6 +149,7 @@ class DotWriter {
   std::string dot_;
   char* p_;    // where the next byte goes
   char* end_;  // the end of the room made so far
+  const DotSink* sink_ = nullptr;
 };
 
 const char* EdgeClass(StoryMap::EdgeKind kind) {
@@ -166,13 +187,9 @@ void PutPassageNode(DotWriter& dot, const StoryMap::Passage& passage) {
     dot.Put("\\n");
     dot.PutShortened(passage.FirstText, ShownUnits);
   }
-  for (size_t i = 0; i < passage.FlagChanges.size(); ++i) {
-    if (i == 0) {
-      dot.Put("\\n");
-    } else {
-      dot.Put(", ");
-    }
-    dot.PutEscaped(passage.FlagChanges[i]);
+  if (!passage.FlagChanges.empty()) {
+    dot.Put("\\n");
+    dot.PutEscaped(passage.FlagChanges);
   }
   if (passage.Ends) dot.Put("\\n■ end");
   if (passage.Stuck) dot.Put("\\n✖ stuck: no key answers the choice");
@@ -206,7 +223,17 @@ void PutEdgeLine(DotWriter& dot, const StoryMap& map, const StoryMap::Edge& edge
   dot.Put(" -> ");
   PutNodeName(dot, map, edge, true);
   dot.Put(" [label=\"");
-  dot.PutShortened(edge.Label, NameUnits);
+  // "1 [up]" or "A on", shortened as a whole: the key and the space
+  // before the item are two plain units.
+  if (edge.Key != 0) {
+    dot.PutEscaped(std::u16string_view(&edge.Key, 1));
+    if (edge.Kind == StoryMap::EdgeKind::Choice) {
+      dot.Put(' ');
+      dot.PutShortened(edge.Item, NameUnits - 2);
+    } else {
+      dot.Put(edge.FlagOn ? " on" : " off");
+    }
+  }
   if (edge.ReadAsConditional) dot.Put(" (read as conditional)");
   dot.Put("\", class=\"");
   dot.Put(EdgeClass(edge.Kind));
@@ -224,13 +251,7 @@ void PutEdgeLine(DotWriter& dot, const StoryMap& map, const StoryMap::Edge& edge
   dot.Put("];\n");
 }
 
-}  // namespace
-
-std::string StoryMapDot(const StoryMap& map) {
-  // About what a map takes, so that the string seldom outgrows its room:
-  // then all of it is copied.
-  DotWriter dot(map.Passages.size() * 200 + map.Edges.size() * 80 +
-                map.MissingTargets.size() * 200);
+void PutMap(DotWriter& dot, const StoryMap& map) {
   dot.Put("digraph story {\n");
   const std::string font = std::string("fontname=\"") + FontName + "\"";
   dot.Put("  graph [rankdir=TB, " + font + "];\n");
@@ -242,7 +263,23 @@ std::string StoryMapDot(const StoryMap& map) {
   }
   for (const StoryMap::Edge& edge : map.Edges) PutEdgeLine(dot, map, edge);
   dot.Put("}\n");
+}
+
+}  // namespace
+
+std::string StoryMapDot(const StoryMap& map) {
+  // About what a map takes, so that the string seldom outgrows its room:
+  // then all of it is copied.
+  DotWriter dot(map.Passages.size() * 200 + map.Edges.size() * 80 +
+                map.MissingTargets.size() * 200);
+  PutMap(dot, map);
   return std::move(dot).Finish();
+}
+
+void WriteStoryMapDot(const StoryMap& map, const DotSink& sink) {
+  DotWriter dot(sink);
+  PutMap(dot, map);
+  dot.Flush();
 }
 
 std::string DotEscaped(std::u16string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,10 @@
 // "stuck", "missing"; "next", "jump", "conditional", "choice", "misread")
 // that the SVG keeps.
 std::string StoryMapDot(const StoryMap& map);
+
+// The same text, handed to `sink` in pieces of a hundred kilobytes or so.
+using DotSink = std::function<void(std::string_view bytes)>;
+void WriteStoryMapDot(const StoryMap& map, const DotSink& sink);
 
 // `text` inside a DOT quoted string, and that string with its quotes: always
 // valid DOT and UTF-8, whatever the story holds, and shown by Graphviz exactly

@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 
 #include "story/StoryStrings.h"
@@ -18,7 +19,16 @@ namespace {
 
 using EdgeKind = StoryMap::EdgeKind;
 
-std::u16string FlagName(int flag) { return std::u16string(1, static_cast<char16_t>(u'A' + flag)); }
+// A value no flag of the reader's ever holds.
+constexpr int16_t FlagUntouched = 1;
+static_assert(FlagUntouched != FlagOn && FlagUntouched != FlagOff);
+
+// Adds "A on" or "C off" to a passage's list of what its commands switch.
+void AddFlagChange(std::u16string& changes, int flag, std::u16string_view how) {
+  if (!changes.empty()) changes += u", ";
+  changes += static_cast<char16_t>(u'A' + flag);
+  changes += how;
+}
 
 // Where one line can send the reader: to another line, or to a target that
 // begins no line.
@@ -26,19 +36,12 @@ struct Move {
   EdgeKind Kind = EdgeKind::Jump;
   bool Missing = false;
   size_t Line = 0;
-  // The target's name, a view into the story or into a step's choice list
-  // kept while the map is built.
+  // The target's name, a view into the story or into the map's KeptLists.
   std::u16string_view Name;
   char16_t Key = 0;     // the digit of a choice, the flag letter of a conditional
   bool FlagOn = false;  // which branch of a conditional
 
   bool operator==(const Move&) const = default;
-  // How the edge is labelled: "2 [up]", "A on", nothing for a plain jump.
-  std::u16string Label() const {
-    if (Kind == EdgeKind::Choice) return std::u16string(1, Key) + u" " + std::u16string(Name);
-    if (Kind == EdgeKind::Conditional) return std::u16string(1, Key) + (FlagOn ? u" on" : u" off");
-    return {};
-  }
 };
 
 // What the Down arrow does on one line, worked out by stepping the line
@@ -49,7 +52,9 @@ struct LineStep {
   bool ReadAsConditional = false;
   bool Stuck = false;  // a choice no key can answer: the reader waits for ever
   std::vector<Move> Moves;
-  std::vector<std::u16string> FlagChanges;
+  // The flags the line switches on and off, a bit for each.
+  uint8_t SwitchesOn = 0;
+  uint8_t SwitchesOff = 0;
 };
 
 // A probe and the steps it took, for one share of the lines.
@@ -76,6 +81,7 @@ class MapBuilder {
   const StoryProbe::Step* KnownStep(size_t index, int16_t flags) const;
   void AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step, LineStep& out);
   size_t MissingIndex(std::u16string_view name);
+  std::u16string_view KeepList(const std::u16string& list);
   // The passages that `begins` starts and the edges between them, into map_.
   void AddPassages(const std::vector<bool>& begins, std::vector<LineStep>& marked,
                    const std::function<LineStep&(size_t)>& steps);
@@ -94,9 +100,11 @@ class MapBuilder {
   std::vector<uint32_t> stepOf_;
   StoryMap map_;
   std::unordered_map<std::u16string, size_t> missing_;
+  std::mutex keepLists_;  // both shares keep lists
 };
 
 const StoryProbe::Step& MapBuilder::KeptStep(size_t index, int16_t flags, Stepper& stepper) {
+  // A step from untouched flags is kept as the step from all off.
   uint32_t& at = keptAt_[index * 2 + (flags == FlagOn ? 1 : 0)];
   if (at == NotKept) {
     at = static_cast<uint32_t>(stepper.Kept.size()) | (stepper.Share << ShareBit);
@@ -113,11 +121,6 @@ const StoryProbe::Step* MapBuilder::KnownStep(size_t index, int16_t flags) const
 }
 
 void MapBuilder::StepLines(size_t from, size_t to, Stepper& stepper, std::vector<LineStep>& out) {
-  // Room for them all at once: a long story's steps copied as the vector
-  // grows would touch twice the memory.
-  size_t marked = 0;
-  for (size_t i = from; i < to; ++i) marked += lines_.Plain(i) ? 0 : 1;
-  out.reserve(marked);
   for (size_t i = from; i < to; ++i) {
     if (lines_.Plain(i)) continue;
     stepOf_[i] = static_cast<uint32_t>(out.size());
@@ -130,26 +133,33 @@ LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
   const StoryLines::Line& line = lines_.Lines()[index];
   const LineMarkup markup = ReadLineMarkup(line.Text);
   LineStep out;
-  const StoryProbe::Step& off = KeptStep(index, FlagOff, stepper);
+  const bool flagDecides = markup.JumpTaken() && markup.Flag >= 0;
+  // Where the flags cannot change where the line goes, a command's changes
+  // show in one step from flags the reader never holds: it only ever sets
+  // a flag on or off, so whatever is still neither it left alone. The walk
+  // asks this step for the line's step from all flags off, and gets the
+  // same landing and choice.
+  const StoryProbe::Step& off =
+      KeptStep(index, markup.HasCommand && !flagDecides ? FlagUntouched : FlagOff, stepper);
   // Commands switch flags before a conditional jump tests one, so the flag a
   // branch is drawn with is the one the step left, not the one it began with.
-  const StoryProbe::Step& on = markup.HasCommand || (markup.JumpTaken() && markup.Flag >= 0)
-                                   ? KeptStep(index, FlagOn, stepper)
-                                   : off;
+  const StoryProbe::Step& on = flagDecides ? KeptStep(index, FlagOn, stepper) : off;
   if (markup.HasCommand) {
     for (int flag = 0; flag < FlagCount; ++flag) {
-      if (off.Flags[static_cast<size_t>(flag)] == FlagOn) out.FlagChanges.push_back(FlagName(flag) + u" on");
-    }
-    for (int flag = 0; flag < FlagCount; ++flag) {
-      if (on.Flags[static_cast<size_t>(flag)] == FlagOff) out.FlagChanges.push_back(FlagName(flag) + u" off");
+      if (off.Flags[static_cast<size_t>(flag)] == FlagOn) out.SwitchesOn |= 1u << flag;
+      if (on.Flags[static_cast<size_t>(flag)] == FlagOff) out.SwitchesOff |= 1u << flag;
     }
   }
 
   if (!off.ChoiceList.empty()) {
     // Down does nothing while a choice is pending: only keys 1 to 5 go on.
     out.RunsOn = false;
+    // The edges name the items by views that outlive the steps: into the
+    // story where its line holds the interpreter's list as it is.
+    const std::u16string_view list =
+        markup.ChoiceList == off.ChoiceList ? markup.ChoiceList : KeepList(off.ChoiceList);
     for (int key = 0; key < ChoiceKeys; ++key) {
-      const std::u16string_view item = ListItemView(off.ChoiceList, key);
+      const std::u16string_view item = ListItemView(list, key);
       if (item.empty()) continue;
       Move move{EdgeKind::Choice, false, 0, item, static_cast<char16_t>(u'1' + key), false};
       const ChoiceLanding to = stepper.Probe.LandingOf(item);
@@ -205,6 +215,11 @@ void MapBuilder::AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& 
   }
 }
 
+std::u16string_view MapBuilder::KeepList(const std::u16string& list) {
+  const std::lock_guard<std::mutex> hold(keepLists_);
+  return map_.KeptLists.emplace_back(list);
+}
+
 size_t MapBuilder::MissingIndex(std::u16string_view name) {
   const auto [found, added] = missing_.try_emplace(std::u16string(name), map_.MissingTargets.size());
   if (added) map_.MissingTargets.emplace_back(name);
@@ -227,8 +242,16 @@ StoryMap MapBuilder::Build() {
   Stepper second{*twin, 1, {}};
   steppers_ = {&first, &second};
   const size_t half = count / 2;
+  // Room for all the steps at once, the second share's too: a long story's
+  // steps copied as the vector grows would touch twice the memory.
+  size_t firstMarked = 0;
+  for (size_t i = 0; i < half; ++i) firstMarked += lines_.Plain(i) ? 0 : 1;
+  size_t allMarked = firstMarked;
+  for (size_t i = half; i < count; ++i) allMarked += lines_.Plain(i) ? 0 : 1;
   std::vector<LineStep> marked;
+  marked.reserve(allMarked);
   std::vector<LineStep> later;
+  later.reserve(allMarked - firstMarked);
   RunBeside(
       count, worthAThread_, [&] { StepLines(half, count, second, later); },
       [&] { StepLines(0, half, first, marked); });
@@ -274,10 +297,10 @@ void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineSt
                              const std::function<LineStep&(size_t)>& steps) {
   const auto& all = lines_.Lines();
   const size_t count = all.size();
-  // Every passage first, then the ones worth drawing.
+  // Every passage first, then the ones worth drawing, moved up in place.
   std::vector<StoryMap::Passage> passages;
   passages.reserve(static_cast<size_t>(std::count(begins.begin(), begins.end(), true)));
-  std::vector<size_t> passageOf(count);
+  std::vector<uint32_t> passageOf(count);  // fewer lines than a story has units
   for (size_t i = 0; i < count; ++i) {
     if (begins[i]) {
       StoryMap::Passage passage;
@@ -289,11 +312,16 @@ void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineSt
       passages.push_back(std::move(passage));
     }
     StoryMap::Passage& passage = passages.back();
-    passageOf[i] = passages.size() - 1;
+    passageOf[i] = static_cast<uint32_t>(passages.size() - 1);
     passage.LastLine = i;
     const LineStep& step = steps(i);
-    passage.FlagChanges.insert(passage.FlagChanges.end(), step.FlagChanges.begin(),
-                               step.FlagChanges.end());
+    // All a line's ONs run before its OFFs.
+    for (int flag = 0; flag < FlagCount; ++flag) {
+      if ((step.SwitchesOn >> flag & 1) != 0) AddFlagChange(passage.FlagChanges, flag, u" on");
+    }
+    for (int flag = 0; flag < FlagCount; ++flag) {
+      if ((step.SwitchesOff >> flag & 1) != 0) AddFlagChange(passage.FlagChanges, flag, u" off");
+    }
     passage.Ends = step.Ends || (step.RunsOn && i + 1 == count);
     passage.Stuck = step.Stuck;
   }
@@ -315,23 +343,36 @@ void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineSt
     if (blank && p != 0 && !landedOn[p]) continue;
     drawnAs[p] = drawn++;
   }
-  map_.Passages.reserve(drawn);
   for (size_t p = 0; p < passages.size(); ++p) {
-    if (drawnAs[p] != SIZE_MAX) map_.Passages.push_back(std::move(passages[p]));
+    if (drawnAs[p] != SIZE_MAX && drawnAs[p] != p) passages[drawnAs[p]] = std::move(passages[p]);
   }
-  map_.Edges.reserve(map_.Passages.size() * 2);
-  for (size_t p = 0; p < passages.size(); ++p) {
+  passages.resize(drawn);
+  map_.Passages = std::move(passages);
+  size_t edges = 0;
+  for (const StoryMap::Passage& passage : map_.Passages) {
+    const LineStep& step = steps(passage.LastLine);
+    edges += step.Moves.size() + (step.RunsOn ? 1 : 0);
+  }
+  map_.Edges.reserve(edges);
+  for (size_t p = 0; p < drawnAs.size(); ++p) {
     if (drawnAs[p] == SIZE_MAX) continue;
-    const size_t last = passages[p].LastLine;  // a size_t, kept by the move above
+    const size_t last = map_.Passages[drawnAs[p]].LastLine;
     LineStep& step = steps(last);
     if (step.RunsOn && last + 1 < count) {
-      map_.Edges.push_back({drawnAs[p], EdgeKind::Next, drawnAs[passageOf[last + 1]], false, {}, false});
+      StoryMap::Edge& edge = map_.Edges.emplace_back();
+      edge.From = drawnAs[p];
+      edge.To = drawnAs[passageOf[last + 1]];
     }
     for (const Move& move : step.Moves) {
-      StoryMap::Edge edge{drawnAs[p], move.Kind, 0, move.Missing, move.Label(),
-                          step.ReadAsConditional};
+      StoryMap::Edge& edge = map_.Edges.emplace_back();
+      edge.From = drawnAs[p];
+      edge.Kind = move.Kind;
+      edge.ToMissing = move.Missing;
       edge.To = move.Missing ? MissingIndex(move.Name) : drawnAs[passageOf[move.Line]];
-      map_.Edges.push_back(std::move(edge));
+      edge.ReadAsConditional = step.ReadAsConditional;
+      edge.Key = move.Key;
+      edge.FlagOn = move.FlagOn;
+      if (move.Kind == EdgeKind::Choice) edge.Item = move.Name;
     }
   }
 }

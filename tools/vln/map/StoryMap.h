@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,7 @@ struct StoryMap {
     long FileLine = 1;     // of the first line, as an editor counts
     std::u16string_view Label;      // "[name]" of the first line, if any
     std::u16string_view FirstText;  // what the first line shows
-    std::vector<std::u16string> FlagChanges;  // "A on", "C off", in the order they run
+    std::u16string FlagChanges;  // "A on, C off": what its commands switch, in order
     bool Ends = false;     // the story can stop after its last line
     bool Stuck = false;    // it offers a choice no key can answer
     bool Reached = false;  // some reading from the first line gets here
@@ -32,14 +33,21 @@ struct StoryMap {
     EdgeKind Kind = EdgeKind::Next;
     size_t To = 0;           // a passage, or with ToMissing one of MissingTargets
     bool ToMissing = false;
-    std::u16string Label;    // "A on", "1 [up]", empty for Next and Jump
     bool ReadAsConditional = false;  // a plain jump the reader takes as conditional
+    // What its label is made of: a choice's digit and item ("1 [up]"), a
+    // conditional's flag letter and branch ("A on"). Next and Jump have none.
+    char16_t Key = 0;
+    bool FlagOn = false;
+    std::u16string_view Item;
   };
 
   std::vector<Passage> Passages;
   std::vector<Edge> Edges;
   // Targets that begin no line, each once.
   std::vector<std::u16string> MissingTargets;
+  // Choice lists as the interpreter left them, for items the story does not
+  // hold as they stand; every other item is a view into the story.
+  std::deque<std::u16string> KeptLists;
 };
 
 // Builds the map of a story text (CR LF after every line) from the line

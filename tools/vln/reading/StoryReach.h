@@ -9,6 +9,7 @@
 
 // A step from the start of line `index` with all five flags at `flags` that
 // the caller has taken already, or null: the walk then need not take it again.
+// The walk reads only where it goes and the choice it leaves.
 using KnownLineStep = std::function<const StoryProbe::Step*(size_t index, int16_t flags)>;
 
 // For each line of `lines`, whether some reading from the first line shows
