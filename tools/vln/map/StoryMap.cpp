@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <unordered_map>
 
 #include "story/StoryStrings.h"
@@ -51,7 +52,11 @@ struct LineStep {
   bool Ends = false;   // the story can stop after this line
   bool ReadAsConditional = false;
   bool Stuck = false;  // a choice no key can answer: the reader waits for ever
-  std::vector<Move> Moves;
+  // Its moves, in its share's Moves: a vector of a few moves for each of
+  // tens of thousands of lines costs more in allocating than in moving.
+  uint32_t FirstMove = 0;
+  uint8_t MoveCount = 0;
+  uint8_t Share = 0;
   // The flags the line switches on and off, a bit for each.
   uint8_t SwitchesOn = 0;
   uint8_t SwitchesOff = 0;
@@ -62,6 +67,7 @@ struct Stepper {
   StoryProbe& Probe;
   uint32_t Share;  // 0 or 1
   std::deque<StoryProbe::Step> Kept;  // a step kept stays where it is
+  std::vector<Move> Moves;  // of the lines stepped, one after another
 };
 
 class MapBuilder {
@@ -79,7 +85,11 @@ class MapBuilder {
   // which would otherwise take every step with markup a second time.
   const StoryProbe::Step& KeptStep(size_t index, int16_t flags, Stepper& stepper);
   const StoryProbe::Step* KnownStep(size_t index, int16_t flags) const;
-  void AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step, LineStep& out);
+  void AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step, Stepper& stepper,
+                    LineStep& out);
+  std::span<const Move> MovesOf(const LineStep& step) const {
+    return std::span<const Move>(steppers_[step.Share]->Moves).subspan(step.FirstMove, step.MoveCount);
+  }
   size_t MissingIndex(std::u16string_view name);
   std::u16string_view KeepList(const std::u16string& list);
   // The passages that `begins` starts and the edges between them, into map_.
@@ -133,6 +143,8 @@ LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
   const StoryLines::Line& line = lines_.Lines()[index];
   const LineMarkup markup = ReadLineMarkup(line.Text);
   LineStep out;
+  out.FirstMove = static_cast<uint32_t>(stepper.Moves.size());
+  out.Share = static_cast<uint8_t>(stepper.Share);
   const bool flagDecides = markup.JumpTaken() && markup.Flag >= 0;
   // Where the flags cannot change where the line goes, a command's changes
   // show in one step from flags the reader never holds: it only ever sets
@@ -168,16 +180,17 @@ LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
       } else {
         move.Missing = true;
       }
-      out.Moves.push_back(std::move(move));
+      stepper.Moves.push_back(move);
+      ++out.MoveCount;
     }
-    out.Stuck = out.Moves.empty();
+    out.Stuck = out.MoveCount == 0;
     return out;
   }
   if (markup.JumpTaken()) {
     out.RunsOn = false;
     out.ReadAsConditional = ReadAsConditionalByMistake(markup, stepper.Probe.Starts());
-    AddJumpMoves(markup, off, out);
-    if (markup.Flag >= 0) AddJumpMoves(markup, on, out);
+    AddJumpMoves(markup, off, stepper, out);
+    if (markup.Flag >= 0) AddJumpMoves(markup, on, stepper, out);
     return out;
   }
   if (off.Next == 0) {
@@ -188,7 +201,7 @@ LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
 }
 
 void MapBuilder::AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& step,
-                              LineStep& out) {
+                              Stepper& stepper, LineStep& out) {
   Move move;
   if (markup.Flag >= 0) {
     const bool flagOn = step.Flags[static_cast<size_t>(markup.Flag)] == FlagOn;
@@ -210,8 +223,10 @@ void MapBuilder::AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& 
   } else {
     move.Line = lines_.LineIndexAt(landing);
   }
-  if (std::find(out.Moves.begin(), out.Moves.end(), move) == out.Moves.end()) {
-    out.Moves.push_back(std::move(move));
+  const auto before = stepper.Moves.begin() + out.FirstMove;
+  if (std::find(before, stepper.Moves.end(), move) == stepper.Moves.end()) {
+    stepper.Moves.push_back(move);
+    ++out.MoveCount;
   }
 }
 
@@ -237,9 +252,9 @@ StoryMap MapBuilder::Build() {
   // Each line is stepped from its own start alone, so on a long story the
   // second half of the lines is stepped on a second thread with a probe of
   // its own.
-  Stepper first{probe_, 0, {}};
+  Stepper first{probe_, 0, {}, {}};
   const std::unique_ptr<StoryProbe> twin = probe_.Twin();
-  Stepper second{*twin, 1, {}};
+  Stepper second{*twin, 1, {}, {}};
   steppers_ = {&first, &second};
   const size_t half = count / 2;
   // Room for all the steps at once, the second share's too: a long story's
@@ -268,7 +283,7 @@ StoryMap MapBuilder::Build() {
   std::vector<bool> begins(count, false);
   begins[0] = true;
   for (const LineStep& step : marked) {
-    for (const Move& move : step.Moves) {
+    for (const Move& move : MovesOf(step)) {
       if (!move.Missing) begins[move.Line] = true;
     }
   }
@@ -327,7 +342,7 @@ void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineSt
   }
   std::vector<bool> landedOn(passages.size(), false);
   for (const LineStep& step : marked) {
-    for (const Move& move : step.Moves) {
+    for (const Move& move : MovesOf(step)) {
       if (!move.Missing) landedOn[passageOf[move.Line]] = true;
     }
   }
@@ -351,7 +366,7 @@ void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineSt
   size_t edges = 0;
   for (const StoryMap::Passage& passage : map_.Passages) {
     const LineStep& step = steps(passage.LastLine);
-    edges += step.Moves.size() + (step.RunsOn ? 1 : 0);
+    edges += step.MoveCount + (step.RunsOn ? 1u : 0u);
   }
   map_.Edges.reserve(edges);
   for (size_t p = 0; p < drawnAs.size(); ++p) {
@@ -363,7 +378,7 @@ void MapBuilder::AddPassages(const std::vector<bool>& begins, std::vector<LineSt
       edge.From = drawnAs[p];
       edge.To = drawnAs[passageOf[last + 1]];
     }
-    for (const Move& move : step.Moves) {
+    for (const Move& move : MovesOf(step)) {
       StoryMap::Edge& edge = map_.Edges.emplace_back();
       edge.From = drawnAs[p];
       edge.Kind = move.Kind;

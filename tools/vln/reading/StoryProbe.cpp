@@ -86,10 +86,10 @@ StoryProbe::Step StoryProbe::RunLine(int32_t pos, std::u16string_view line, int1
     }
     return step;
   }
-  const std::u16string target =
-      markup.Flag < 0 ? std::u16string(markup.PlainTarget)
-                      : GetListItem(markup.Names,
-                                    step.Flags[static_cast<size_t>(markup.Flag)] == FlagOn ? 0 : 1);
+  const std::u16string_view target =
+      markup.Flag < 0 ? markup.PlainTarget
+                      : ListItemView(markup.Names,
+                                     step.Flags[static_cast<size_t>(markup.Flag)] == FlagOn ? 0 : 1);
   step.Next = static_cast<int32_t>(
       std::min<int64_t>(starts_->FirstBreak(target), std::numeric_limits<int32_t>::max()));
   return step;
