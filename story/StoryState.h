@@ -2,6 +2,18 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+// Where a jump finds the line break in front of its target. The reader
+// searches the whole story; an author's tool that steps one line at a time
+// answers from an index of the story's lines.
+class TargetSearch {
+ public:
+  virtual ~TargetSearch() = default;
+  // The 1-based position of the CR of the first CR LF that `target`
+  // follows, 0 when there is none.
+  virtual int64_t FirstBreak(std::u16string_view target) const = 0;
+};
 
 // The story being read. There is one for the whole run of the program; the
 // handlers and the engine get it by reference.
@@ -18,6 +30,8 @@ struct StoryState {
   int16_t FlagC = 0;
   int16_t FlagD = 0;
   int16_t FlagE = 0;
+  // Null: a jump searches StoryText, as the reader's always does.
+  const TargetSearch* Search = nullptr;
 };
 
 inline constexpr int16_t FlagOn = -1;

@@ -103,9 +103,15 @@ int32_t ShowNextLine(StoryState& story, Caption& caption) {
   // The position of the CR in front of the label, not of the label itself:
   // the next step reads an empty line there, and only the one after it shows
   // the target line.
-  std::u16string search(LineBreak);
-  search += JumpTarget(story, line, jump);
-  const int64_t target = StoryFind(1, text, search);
+  const std::u16string name = JumpTarget(story, line, jump);
+  int64_t target = 0;
+  if (story.Search != nullptr) {
+    target = story.Search->FirstBreak(name);
+  } else {
+    std::u16string search(LineBreak);
+    search += name;
+    target = StoryFind(1, text, search);
+  }
   caption.SetCaption(StoryTrim(StoryLeft(line, jump - 1)));
   return ToReadPosition(target);
 }

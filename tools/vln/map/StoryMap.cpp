@@ -118,8 +118,8 @@ const StoryProbe::Step& MapBuilder::KeptStep(size_t index, int16_t flags, Steppe
   uint32_t& at = keptAt_[index * 2 + (flags == FlagOn ? 1 : 0)];
   if (at == NotKept) {
     at = static_cast<uint32_t>(stepper.Kept.size()) | (stepper.Share << ShareBit);
-    stepper.Kept.push_back(
-        stepper.Probe.StepFrom(static_cast<int32_t>(lines_.Lines()[index].Start), flags));
+    const StoryLines::Line& line = lines_.Lines()[index];
+    stepper.Kept.push_back(stepper.Probe.StepFrom(static_cast<int32_t>(line.Start), line.Text, flags));
   }
   return stepper.Kept[at & ~(1u << ShareBit)];
 }

@@ -26,19 +26,19 @@ StoryProbe::Step StepWithEngine(StoryState& story, Caption& caption, int32_t pos
 }  // namespace
 
 StoryProbe::StoryProbe(std::u16string_view text, JumpSearch search)
-    : text_(text), search_(search) {
-  if (search_ == JumpSearch::Engine) story_.StoryText = text;
-  starts_ = std::make_shared<const LineStartIndex>(text_);
-}
+    : StoryProbe(text, std::make_shared<const LineStartIndex>(text), search) {}
 
 StoryProbe::StoryProbe(std::u16string_view text, const StoryLines& lines)
-    : text_(text), search_(JumpSearch::Indexed),
-      starts_(std::make_shared<const LineStartIndex>(text, lines)) {}
+    : StoryProbe(text, std::make_shared<const LineStartIndex>(text, lines), JumpSearch::Indexed) {}
 
 StoryProbe::StoryProbe(std::u16string_view text, std::shared_ptr<const LineStartIndex> starts,
                        JumpSearch search)
     : text_(text), search_(search), starts_(std::move(starts)) {
-  if (search_ == JumpSearch::Engine) story_.StoryText = text;
+  if (search_ == JumpSearch::Engine) {
+    story_.StoryText = text;
+  } else {
+    story_.Search = &indexSearch_;
+  }
 }
 
 std::unique_ptr<StoryProbe> StoryProbe::Twin() const {
@@ -47,6 +47,11 @@ std::unique_ptr<StoryProbe> StoryProbe::Twin() const {
 
 StoryProbe::Step StoryProbe::StepFrom(int32_t pos, int16_t flags) {
   return Run(pos, flags);
+}
+
+StoryProbe::Step StoryProbe::StepFrom(int32_t pos, std::u16string_view line, int16_t flags) {
+  if (search_ == JumpSearch::Engine) return StepWithEngine(story_, caption_, pos, flags);
+  return RunLine(pos, line, flags);
 }
 
 StoryProbe::Step StoryProbe::Run(int32_t pos, int16_t flags) {
@@ -70,28 +75,18 @@ StoryProbe::Step StoryProbe::Run(int32_t pos, int16_t flags) {
 // The interpreter runs on the line alone, so that the label, choice, command
 // and jump are worked out by the reader's own code and its flags decide a
 // conditional jump; only the search for a jump's target, which would find
-// nothing in one line, is answered from the index. Without a jump the
-// interpreter reads no further than the line's own break, so the step it
-// returns is the same place in the story.
+// nothing in one line, is answered from the index, and that answer is a
+// place in the whole story already. Without a jump the interpreter reads no
+// further than the line's own break, so the step it returns is the same
+// place in the story.
 StoryProbe::Step StoryProbe::RunLine(int32_t pos, std::u16string_view line, int16_t flags) {
   story_.StoryText.assign(line);
   story_.StoryText += LineBreak;
   Step step = StepWithEngine(story_, caption_, 1, flags);
-  const LineMarkup markup =
-      StoryFind(1, line, u">>") > 0 ? ReadLineMarkup(line) : LineMarkup{};
-  if (!markup.JumpTaken()) {
-    if (step.Next != 0) {
-      step.Next = static_cast<int32_t>(
-          std::min<int64_t>(int64_t{pos} + step.Next - 1, std::numeric_limits<int32_t>::max()));
-    }
-    return step;
+  if (!indexSearch_.Asked() && step.Next != 0) {
+    step.Next = static_cast<int32_t>(
+        std::min<int64_t>(int64_t{pos} + step.Next - 1, std::numeric_limits<int32_t>::max()));
   }
-  const std::u16string_view target =
-      markup.Flag < 0 ? markup.PlainTarget
-                      : ListItemView(markup.Names,
-                                     step.Flags[static_cast<size_t>(markup.Flag)] == FlagOn ? 0 : 1);
-  step.Next = static_cast<int32_t>(
-      std::min<int64_t>(starts_->FirstBreak(target), std::numeric_limits<int32_t>::max()));
   return step;
 }
 

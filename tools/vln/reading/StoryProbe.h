@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/Caption.h"
 #include "story/StoryState.h"
@@ -56,6 +57,9 @@ class StoryProbe {
   // One Down arrow at `pos` with all five flags at `flags` and no choice
   // pending.
   Step StepFrom(int32_t pos, int16_t flags);
+  // The same, where the caller knows `line`, the text from `pos` up to the
+  // CR LF that ends it, to hold "?", ":" or ">".
+  Step StepFrom(int32_t pos, std::u16string_view line, int16_t flags);
 
   // Where a digit key that picks `label` lands.
   ChoiceLanding LandingOf(std::u16string_view label);
@@ -77,6 +81,22 @@ class StoryProbe {
     void SetCaption(std::u16string_view) override {}
   };
 
+  // Answers the interpreter's search for a jump's target from the index,
+  // and tells that it was asked: the step then went to the target.
+  class IndexSearch : public TargetSearch {
+   public:
+    explicit IndexSearch(const LineStartIndex& starts) : starts_(starts) {}
+    int64_t FirstBreak(std::u16string_view target) const override {
+      asked_ = true;
+      return starts_.FirstBreak(target);
+    }
+    bool Asked() { return std::exchange(asked_, false); }
+
+   private:
+    const LineStartIndex& starts_;
+    mutable bool asked_ = false;
+  };
+
   std::u16string_view text_;
   // The whole story, for the interpreter's own search (Engine); the line
   // being stepped alone, for the index's (Indexed).
@@ -84,6 +104,7 @@ class StoryProbe {
   NoCaption caption_;
   JumpSearch search_;
   std::shared_ptr<const LineStartIndex> starts_;
+  IndexSearch indexSearch_{*starts_};
 };
 
 inline constexpr int ChoiceKeys = 5;

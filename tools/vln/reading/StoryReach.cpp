@@ -93,7 +93,7 @@ class ReachWalk {
       if (flags == FlagOn && !flagsMatter) break;
       const StoryProbe::Step* known = lineStart && known_ ? known_(index, flags) : nullptr;
       if (known == nullptr) {
-        taken_ = probe_.StepFrom(pos, flags);
+        taken_ = lineStart ? probe_.StepFrom(pos, all[index].Text, flags) : probe_.StepFrom(pos, flags);
         known = &taken_;
       }
       if (known->ChoiceList.empty()) {
