@@ -155,11 +155,13 @@ void BM_ReachedLines(benchmark::State& state) {
 }
 BENCHMARK(BM_ReachedLines)->Arg(100000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// Cut on two threads, as vln cuts a long story, and on one (range(1) = 1).
 void BM_StoryLines(benchmark::State& state) {
   const std::u16string text = StoryOf(state.range(0));
-  for (auto _ : state) benchmark::DoNotOptimize(StoryLines(text).Lines().size());
+  const size_t worthAThread = state.range(1) == 1 ? SIZE_MAX : StoryLines::UnitsWorthAThread;
+  for (auto _ : state) benchmark::DoNotOptimize(StoryLines(text, worthAThread).Lines().size());
 }
-BENCHMARK(BM_StoryLines)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoryLines)->Args({100000, 2})->Args({100000, 1})->Unit(benchmark::kMillisecond);
 
 void BM_LineStartIndex(benchmark::State& state) {
   const std::u16string text = StoryOf(state.range(0));

@@ -369,8 +369,12 @@ TEST(VlnCheck, CodesAreKebabCaseAndRangesStayInTheText) {
 
 TEST(VlnCheck, ListItemViewPicksAsGetListItem) {
   for (const std::u16string list : {u"", u"A", u"A,B,C", u"A, B", u"A,,B", u"A,", u",", u",,,,,,x"}) {
+    const auto items = FirstListItems<8>(list);
     for (int i = 0; i < 8; ++i) {
       EXPECT_TRUE(ListItemView(list, i) == GetListItem(list, i)) << i;
+      // Not only the same text: the same place in the list.
+      EXPECT_EQ(items[static_cast<size_t>(i)].data(), ListItemView(list, i).data()) << i;
+      EXPECT_EQ(items[static_cast<size_t>(i)].size(), ListItemView(list, i).size()) << i;
     }
   }
 }

@@ -217,8 +217,9 @@ void MarkupChecker::CheckChoice(std::u16string_view marker, std::u16string_view 
   const size_t count = CountCommas(list) + 1;
   const int keyed = static_cast<int>(std::min<size_t>(count, ChoiceKeys));
   int answerable = 0;
+  const auto items = FirstListItems<ChoiceKeys>(list);
   for (int i = 0; i < keyed; ++i) {
-    if (!GetListItem(list, i).empty()) ++answerable;
+    if (!items[static_cast<size_t>(i)].empty()) ++answerable;
   }
   if (answerable == 0) {
     Add(Severity::Error, "choice-unanswerable", Spanning(question, list),
@@ -226,9 +227,9 @@ void MarkupChecker::CheckChoice(std::u16string_view marker, std::u16string_view 
             ": its first five items are empty, so the reader is stuck until it is restarted");
   }
   for (int i = 0; i < keyed && answerable > 0; ++i) {
-    // The item as the key handler picks it, and where it stands in the line.
-    const std::u16string item = GetListItem(list, i);
-    const std::u16string_view place = ListItemView(list, i);
+    // The item as the key handler picks it, where it stands in the line.
+    const std::u16string_view item = items[static_cast<size_t>(i)];
+    const std::u16string_view place = item;
     const std::string key = std::to_string(i + 1);
     if (item.empty()) {
       Add(Severity::Warning, "choice-item-empty", place,

@@ -170,8 +170,9 @@ LineStep MapBuilder::StepLine(size_t index, Stepper& stepper) {
     // story where its line holds the interpreter's list as it is.
     const std::u16string_view list =
         markup.ChoiceList == off.ChoiceList ? markup.ChoiceList : KeepList(off.ChoiceList);
+    const auto items = FirstListItems<ChoiceKeys>(list);
     for (int key = 0; key < ChoiceKeys; ++key) {
-      const std::u16string_view item = ListItemView(list, key);
+      const std::u16string_view item = items[static_cast<size_t>(key)];
       if (item.empty()) continue;
       Move move{EdgeKind::Choice, false, 0, item, static_cast<char16_t>(u'1' + key), false};
       const ChoiceLanding to = stepper.Probe.LandingOf(item);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -61,3 +62,22 @@ bool ReadAsConditionalByMistake(const LineMarkup& markup, const LineStartIndex& 
 // as a view into `list`, so that where it stands is known; an empty view at
 // the end of the list when there is no such item.
 std::u16string_view ListItemView(std::u16string_view list, int index);
+
+// The first `Count` items, each as ListItemView gives it, in one pass over
+// the list: a choice's five keys are looked at together.
+template <size_t Count>
+std::array<std::u16string_view, Count> FirstListItems(std::u16string_view list) {
+  std::array<std::u16string_view, Count> items;
+  size_t start = 0;
+  for (std::u16string_view& item : items) {
+    if (start > list.size()) {
+      item = list.substr(list.size());
+      continue;
+    }
+    const size_t comma = list.find(u',', start);
+    item = list.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos
+                                                                 : comma - start);
+    start = comma == std::u16string_view::npos ? list.size() + 1 : comma + 1;
+  }
+  return items;
+}

@@ -3,20 +3,25 @@
 #include "tools/vln/reading/Utf8.h"
 
 std::string ReadableText(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
+  // A unit becomes at most three bytes, a pair four: room for all of it
+  // first, then each character written straight in (a finding quotes its
+  // line, and a long story has thousands).
+  constexpr size_t MostBytesPerUnit = 3;
+  std::string out(text.size() * MostBytesPerUnit, '\0');
+  char* p = out.data();
   ForEachCodePoint(
       text,
       [&](char32_t cp) {
         if (cp < 0x20) {
-          AppendUtf8(out, 0x2400 + cp);
+          p = PutUtf8(p, 0x2400 + cp);
         } else if (cp == 0x7F) {
-          AppendUtf8(out, 0x2421);
+          p = PutUtf8(p, 0x2421);
         } else {
-          AppendUtf8(out, cp);
+          p = PutUtf8(p, cp);
         }
       },
-      [&](char16_t) { AppendUtf8(out, 0xFFFD); });
+      [&](char16_t) { p = PutUtf8(p, 0xFFFD); });
+  out.resize(static_cast<size_t>(p - out.data()));
   return out;
 }
 

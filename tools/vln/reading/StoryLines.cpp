@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 
+#include "tools/vln/reading/RunBeside.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -50,17 +52,24 @@ size_t NextNotable(const char16_t* p, size_t i, size_t n) {
   return i;
 }
 
-// How many CRs p[0, n) holds, eight units at a time.
+// How many CRs p[0, n) holds, eight units at a time: each lane counts its
+// own, and the lanes are summed before any can overflow. (A population
+// count is a library call on a plain x86-64 build.)
 size_t CountCarriageReturns(const char16_t* p, size_t n) {
   size_t count = 0;
   size_t i = 0;
 #ifdef __SSE2__
   const __m128i cr = _mm_set1_epi16(u'\r');
-  for (; i + 8 <= n; i += 8) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    count += static_cast<size_t>(
-                 std::popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(v, cr))))) /
-             2;
+  constexpr size_t MostPerLane = 0xFFFF;
+  while (i + 8 <= n) {
+    __m128i lanes = _mm_setzero_si128();
+    for (size_t steps = 0; steps < MostPerLane && i + 8 <= n; ++steps, i += 8) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(v, cr));  // a match is -1
+    }
+    alignas(16) uint16_t each[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(each), lanes);
+    for (const uint16_t lane : each) count += lane;
   }
 #endif
   for (; i < n; ++i) count += p[i] == u'\r' ? 1 : 0;
@@ -70,37 +79,33 @@ size_t CountCarriageReturns(const char16_t* p, size_t n) {
 }  // namespace
 
 // Lines are cut where the engine cuts them: at each CR LF, the first one from
-// the line's start on. A CR without its LF stays inside the line.
-StoryLines::StoryLines(std::u16string_view text) : text_(text) {
+// the line's start on. A CR without its LF stays inside the line. Every CR
+// LF is a break, so a long story is cut in two halves at one, on two
+// threads.
+StoryLines::StoryLines(std::u16string_view text, size_t unitsWorthAThread) : text_(text) {
   const char16_t* p = text.data();
   const size_t n = text.size();
-  long fileLine = 1;
-  size_t start = 0;  // 0-based
-  uint8_t marks = 0;
-  long feeds = 0;
-  // Every line ends at a CR: room for them all at once, rather than copies
-  // of a long story's lines as they grow.
-  const size_t crs = CountCarriageReturns(p, n);
-  lines_.reserve(crs);
-  marks_.reserve(crs);
-  firstFileLine_.reserve(crs);
-  for (size_t i = NextNotable(p, 0, n); i < n; i = NextNotable(p, i + 1, n)) {
-    if (p[i] != u'\r') {
-      marks |= MarkOf(p[i]);
-      if (p[i] == u'\n') ++feeds;
-      continue;
+  size_t half = n;
+  for (size_t i = n / 2; i + 1 < n; ++i) {
+    if (p[i] == u'\r' && p[i + 1] == u'\n') {
+      half = i + 2;
+      break;
     }
-    if (i + 1 >= n || p[i + 1] != u'\n') continue;
-    lines_.push_back({static_cast<int64_t>(start) + 1, static_cast<int64_t>(i) + 1,
-                      text.substr(start, i - start)});
-    marks_.push_back(marks);
-    firstFileLine_.push_back(fileLine);
-    fileLine += feeds + 1;
-    marks = 0;
-    feeds = 0;
-    start = i + 2;
-    ++i;  // the LF is the break's, not the next line's
   }
+  Part front;
+  Part back;
+  // The front makes room for the back's lines too, which then join it
+  // without a copy of its own.
+  RunBeside(
+      n, unitsWorthAThread, [&] { back = Cut(half, n, n); }, [&] { front = Cut(0, half, n); });
+  // The back's editor lines go on from where the front's end.
+  for (long& fileLine : back.FirstFileLine) fileLine += front.FileLines;
+  lines_ = std::move(front.Lines);
+  marks_ = std::move(front.Marks);
+  firstFileLine_ = std::move(front.FirstFileLine);
+  lines_.insert(lines_.end(), back.Lines.begin(), back.Lines.end());
+  marks_.insert(marks_.end(), back.Marks.begin(), back.Marks.end());
+  firstFileLine_.insert(firstFileLine_.end(), back.FirstFileLine.begin(), back.FirstFileLine.end());
   const size_t blocks = (text.size() + 2) >> BlockShift;
   lineOfBlock_.reserve(blocks + 1);
   size_t line = 0;
@@ -131,4 +136,38 @@ long StoryLines::FileLineAt(int64_t pos) const {
   const int64_t inside = std::clamp<int64_t>(pos - line.Start, 0, static_cast<int64_t>(line.Text.size()));
   const std::u16string_view before = line.Text.substr(0, static_cast<size_t>(inside));
   return firstFileLine_[index] + static_cast<long>(std::count(before.begin(), before.end(), u'\n'));
+}
+
+// The lines of text[from, to), where `from` begins a line, numbered from
+// editor line 1, with room for the lines up to `roomTo`.
+StoryLines::Part StoryLines::Cut(size_t from, size_t to, size_t roomTo) const {
+  const char16_t* p = text_.data();
+  Part part;
+  size_t start = from;
+  uint8_t marks = 0;
+  long feeds = 0;
+  // Every line ends at a CR: room for them all at once, rather than copies
+  // of a long story's lines as they grow.
+  const size_t crs = CountCarriageReturns(p + from, roomTo - from);
+  part.Lines.reserve(crs);
+  part.Marks.reserve(crs);
+  part.FirstFileLine.reserve(crs);
+  for (size_t i = NextNotable(p, from, to); i < to; i = NextNotable(p, i + 1, to)) {
+    if (p[i] != u'\r') {
+      marks |= MarkOf(p[i]);
+      if (p[i] == u'\n') ++feeds;
+      continue;
+    }
+    if (i + 1 >= to || p[i + 1] != u'\n') continue;
+    part.Lines.push_back({static_cast<int64_t>(start) + 1, static_cast<int64_t>(i) + 1,
+                          text_.substr(start, i - start)});
+    part.Marks.push_back(marks);
+    part.FirstFileLine.push_back(part.FileLines + 1);
+    part.FileLines += feeds + 1;
+    marks = 0;
+    feeds = 0;
+    start = i + 2;
+    ++i;  // the LF is the break's, not the next line's
+  }
+  return part;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,9 @@ class StoryLines {
     Replacement = 32,  // U+FFFD, what undecodable bytes became
   };
 
-  explicit StoryLines(std::u16string_view text);
+  // From `unitsWorthAThread` units on, two threads cut the lines.
+  explicit StoryLines(std::u16string_view text, size_t unitsWorthAThread = UnitsWorthAThread);
+  static constexpr size_t UnitsWorthAThread = size_t{1} << 18;
 
   const std::vector<Line>& Lines() const { return lines_; }
   uint8_t Marks(size_t index) const { return marks_[index]; }
@@ -41,6 +44,14 @@ class StoryLines {
   size_t LineIndexAt(int64_t pos) const;
 
  private:
+  struct Part {
+    std::vector<Line> Lines;
+    std::vector<uint8_t> Marks;
+    std::vector<long> FirstFileLine;
+    long FileLines = 0;  // the editor's lines the part's lines make
+  };
+  Part Cut(size_t from, size_t to, size_t roomTo) const;
+
   std::u16string_view text_;
   std::vector<Line> lines_;
   std::vector<uint8_t> marks_;

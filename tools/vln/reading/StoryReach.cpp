@@ -103,8 +103,7 @@ class ReachWalk {
       // While a choice is pending the Down arrow does nothing: only the keys
       // 1 to 5 go on, each landing just after its label as the key handler
       // places it.
-      for (int i = 0; i < ChoiceKeys; ++i) {
-        const std::u16string_view label = ListItemView(known->ChoiceList, i);
+      for (const std::u16string_view label : FirstListItems<ChoiceKeys>(known->ChoiceList)) {
         if (label.empty()) continue;
         const ChoiceLanding to = probe_.LandingOf(label);
         // The chosen label's line is reached even when nothing follows the
