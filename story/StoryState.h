@@ -39,4 +39,13 @@ inline constexpr int16_t FlagOff = 0;
 inline constexpr int FlagCount = 5;
 
 // FlagA..FlagE by number 0..4, so that the five can be handled in one loop.
-int16_t& StoryFlag(StoryState& story, int index);
+// Inline: every step of the interpreter goes through it.
+inline int16_t& StoryFlag(StoryState& story, int index) {
+  switch (index) {
+    case 0: return story.FlagA;
+    case 1: return story.FlagB;
+    case 2: return story.FlagC;
+    case 3: return story.FlagD;
+    default: return story.FlagE;
+  }
+}

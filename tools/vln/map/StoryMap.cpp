@@ -258,12 +258,23 @@ StoryMap MapBuilder::Build() {
   Stepper second{*twin, 1, {}, {}};
   steppers_ = {&first, &second};
   const size_t half = count / 2;
-  // Room for all the steps at once, the second share's too: a long story's
-  // steps copied as the vector grows would touch twice the memory.
-  size_t firstMarked = 0;
-  for (size_t i = 0; i < half; ++i) firstMarked += lines_.Plain(i) ? 0 : 1;
-  size_t allMarked = firstMarked;
-  for (size_t i = half; i < count; ++i) allMarked += lines_.Plain(i) ? 0 : 1;
+  // Room for all the steps at once, the second share's too, and for as
+  // many moves as each share's lines can make (a choice five, a jump two):
+  // a long story's steps and moves copied as the vectors grow would touch
+  // twice the memory, where room never used is never touched.
+  const auto countShare = [&](size_t from, size_t to, Stepper& stepper) {
+    size_t steps = 0;
+    size_t moves = 0;
+    for (size_t i = from; i < to; ++i) {
+      const uint8_t marks = lines_.Marks(i);
+      steps += lines_.Plain(i) ? 0 : 1;
+      moves += (marks & StoryLines::Question) != 0 ? ChoiceKeys : (marks & StoryLines::Greater) != 0 ? 2 : 0;
+    }
+    stepper.Moves.reserve(moves);
+    return steps;
+  };
+  const size_t firstMarked = countShare(0, half, first);
+  const size_t allMarked = firstMarked + countShare(half, count, second);
   std::vector<LineStep> marked;
   marked.reserve(allMarked);
   std::vector<LineStep> later;

@@ -101,6 +101,10 @@ LineStartIndex::LineStartIndex(std::u16string_view text, const StoryLines& lines
   std::vector<std::pair<std::u16string_view, int64_t>> labels;
   const auto& all = lines.Lines();
   if (all.empty()) return;  // no line break at all
+  // Room for every label at once: only a line with a "[" can begin with one.
+  size_t bracketed = 0;
+  for (size_t i = 0; i < all.size(); ++i) bracketed += (lines.Marks(i) & StoryLines::Bracket) != 0 ? 1 : 0;
+  labels.reserve(bracketed + 1);
   firstBreak_ = all.front().End;
   for (size_t i = 1; i < all.size(); ++i) AddPiece(all[i].Text, all[i - 1].End, labels);
   AddPiece(StoryMid(text, all.back().End + 2), all.back().End, labels);
