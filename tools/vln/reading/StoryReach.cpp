@@ -107,9 +107,14 @@ class ReachWalk {
         if (label.empty()) continue;
         const ChoiceLanding to = probe_.LandingOf(label);
         // The chosen label's line is reached even when nothing follows the
-        // label on it.
-        if (to.Found > 0) reached_[lines_.LineIndexAt(to.Landing - 1)] = true;
-        Visit(ReadPosition(to.Landing));
+        // label on it; the key lands on that line, at most on its break.
+        if (to.Found > 0) {
+          const size_t line = lines_.LineIndexAt(to.Landing - 1);
+          reached_[line] = true;
+          Visit(ReadPosition(to.Landing), line);
+        } else {
+          Visit(ReadPosition(to.Landing));
+        }
       }
     }
   }
