@@ -23,36 +23,32 @@ size_t FindUnits(const char16_t* p, size_t n, std::u16string_view what) {
   const auto matchesAt = [&](size_t pos) {
     return std::equal(what.begin() + 1, what.end(), p + pos + 1);
   };
-  size_t i = 0;
-  // A line's markup is looked for in the line alone, a few dozen units: there
-  // the wide steps below cost more to set up than they save.
-  if (n < 32) {
-    for (; i + m <= n; ++i) {
-      if (p[i] != first || p[i + m - 1] != last) continue;
-      size_t k = 1;
-      while (k + 1 < m && p[i + k] == what[k]) ++k;
-      if (k + 1 >= m) return i;
-    }
-    return n;
-  }
 #ifdef __SSE2__
-  const __m128i firstV = _mm_set1_epi16(static_cast<short>(first));
-  const __m128i lastV = _mm_set1_epi16(static_cast<short>(last));
-  // Both loads of one step stay inside p[0, n).
-  for (; i + m - 1 + 8 <= n; i += 8) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + m - 1));
-    auto mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, firstV), _mm_cmpeq_epi16(b, lastV))));
-    while (mask != 0) {
-      const int bit = std::countr_zero(mask);
-      const size_t pos = i + static_cast<size_t>(bit) / 2;
-      if (matchesAt(pos)) return pos;
-      mask &= ~(3u << bit);
+  // Both loads of one step stay inside p[0, n). The last step is moved back
+  // to end at the last place `what` fits, so that no position is left to a
+  // unit-by-unit loop: most searches are in one line of a few dozen units,
+  // and the step over again of positions already passed finds no match there
+  // that it had not found.
+  if (n >= m - 1 + 8) {
+    const __m128i firstV = _mm_set1_epi16(static_cast<short>(first));
+    const __m128i lastV = _mm_set1_epi16(static_cast<short>(last));
+    const size_t lastStep = n - (m - 1) - 8;
+    for (size_t i = 0;; i = std::min(i + 8, lastStep)) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + m - 1));
+      auto mask = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi16(a, firstV), _mm_cmpeq_epi16(b, lastV))));
+      while (mask != 0) {
+        const int bit = std::countr_zero(mask);
+        const size_t pos = i + static_cast<size_t>(bit) / 2;
+        if (matchesAt(pos)) return pos;
+        mask &= ~(3u << bit);
+      }
+      if (i == lastStep) return n;
     }
   }
 #endif
-  for (; i + m <= n; ++i) {
+  for (size_t i = 0; i + m <= n; ++i) {
     if (p[i] == first && p[i + m - 1] == last && matchesAt(i)) return i;
   }
   return n;

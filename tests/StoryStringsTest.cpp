@@ -58,6 +58,28 @@ TEST(StoryFind, FindsEveryPlacementAroundBlockEdges) {
   }
 }
 
+// With two places to find, the first is found, wherever the steps of the
+// search fall: the last step of a short text goes back over some it passed.
+TEST(StoryFind, FindsTheFirstOfTwo) {
+  for (const std::u16string pattern : {u"]", u"??", u">>A", u"\r\n[road]"}) {
+    for (size_t length = pattern.size() * 2; length < 40; ++length) {
+      for (size_t first = 0; first + pattern.size() <= length; ++first) {
+        for (size_t second = first + pattern.size(); second + pattern.size() <= length; ++second) {
+          std::u16string text(length, u'x');
+          text.replace(first, pattern.size(), pattern);
+          text.replace(second, pattern.size(), pattern);
+          ASSERT_EQ(StoryFind(1, text, pattern), static_cast<int64_t>(first) + 1)
+              << "length " << length << " at " << first << " and " << second;
+          // And from just past the first, the second.
+          ASSERT_EQ(StoryFind(static_cast<int64_t>(first + pattern.size()) + 1, text, pattern),
+                    static_cast<int64_t>(second) + 1)
+              << "length " << length << " at " << first << " and " << second;
+        }
+      }
+    }
+  }
+}
+
 TEST(StoryTrim, RemovesOnlyPlainAndIdeographicSpaces) {
   const struct {
     std::u16string text;
