@@ -275,6 +275,38 @@ TEST(VlnMap, HostileTextStaysValidDot) {
   }
 }
 
+// vln map writes DOT to a file in pieces as it makes it; the pieces joined
+// are the DOT whole, also where one piece of text is larger than a piece.
+TEST(VlnMap, DotInPiecesIsTheDotWhole) {
+  std::vector<std::u16string> switches(40000, u"switch::AON BOFF");
+  switches.insert(switches.begin(), u"[start]");
+  std::vector<std::u16string> many;
+  for (int i = 0; i < 3000; ++i) {
+    const std::u16string n = u"p" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                             std::u16string(static_cast<size_t>(i / 26), u'x');
+    many.push_back(u"[" + n + u"]\"quoted\" & \\n " + n + u"??[" + n + u"],[missing" + n + u"]");
+  }
+  const std::vector<std::pair<const char*, std::u16string>> rows = {
+      {"one passage switches flags forty thousand times", StoryOfLines(switches)},
+      {"thousands of passages, missing targets and escapes", StoryOfLines(many)},
+      {"the worked example", StoryOfLines(WorkedExampleLines)},
+  };
+  for (const auto& [reason, text] : rows) {
+    const StoryLines lines(text);
+    const StoryMap map = BuildStoryMap(text, lines);
+    std::string joined;
+    size_t pieces = 0;
+    WriteStoryMapDot(map, [&](std::string_view piece) {
+      joined += piece;
+      ++pieces;
+    });
+    EXPECT_EQ(joined, StoryMapDot(map)) << reason;
+    if (joined.size() > 1'000'000) {
+      EXPECT_GT(pieces, 2u) << reason;
+    }
+  }
+}
+
 struct MapRun {
   int status;
   std::string out;

@@ -94,8 +94,8 @@ StoryLines::StoryLines(std::u16string_view text, size_t unitsWorthAThread) : tex
   }
   Part front;
   Part back;
-  // The front makes room for the back's lines too, which then join it
-  // without a copy of its own.
+  // The front makes room for the back's lines too, so that they join it
+  // without its vectors growing.
   RunBeside(
       n, unitsWorthAThread, [&] { back = Cut(half, n, n); }, [&] { front = Cut(0, half, n); });
   // The back's editor lines go on from where the front's end.
