@@ -155,28 +155,32 @@ struct JumpCase {
   int16_t flagA;
   int16_t flagB;
   std::vector<std::u16string> captions;  // from the first step on
+  std::u16string target;  // the first jump's, as its search looks for it
 };
 
-TEST(ShowNextLine, JumpsLandOnTheLineBreakBeforeTheirTarget) {
-  const JumpCase cases[] = {
+std::vector<JumpCase> JumpCases() {
+  return {
       {"plain jump, empty step, then the target",
-       {u"start>>[t]", u"skipped", u"[t]target"}, 0, 0, {u"start", u"", u"target"}},
+       {u"start>>[t]", u"skipped", u"[t]target"}, 0, 0, {u"start", u"", u"target"}, u"[t]"},
       {"conditional, flag on: first name",
-       {u"go>>A[y],[n]", u"[n]no", u"[y]yes"}, -1, 0, {u"go", u"", u"yes"}},
+       {u"go>>A[y],[n]", u"[n]no", u"[y]yes"}, -1, 0, {u"go", u"", u"yes"}, u"[y]"},
       {"conditional, flag off: second name",
-       {u"go>>A[y],[n]", u"[y]yes", u"[n]no"}, 0, 0, {u"go", u"", u"no"}},
+       {u"go>>A[y],[n]", u"[y]yes", u"[n]no"}, 0, 0, {u"go", u"", u"no"}, u"[n]"},
       {"one name, flag off: lands on the first line break",
-       {u"first", u"Next>>A[p]", u"[p]p"}, 0, 0, {u"first", u"Next", u"", u"Next"}},
+       {u"first", u"Next>>A[p]", u"[p]p"}, 0, 0, {u"first", u"Next", u"", u"Next"}, u""},
       {"plain target starting with A-E is conditional",
-       {u"Go>>Apple", u"pple", u"Apple"}, -1, 0, {u"Go", u"", u"pple"}},
+       {u"Go>>Apple", u"pple", u"Apple"}, -1, 0, {u"Go", u"", u"pple"}, u"pple"},
       {"names read three after the first >>, flag of the marker",
-       {u"go>>Z[y],[n] >>B", u"[n]no", u"[y]yes"}, 0, -1, {u"go", u"", u"yes"}},
+       {u"go>>Z[y],[n] >>B", u"[n]no", u"[y]yes"}, 0, -1, {u"go", u"", u"yes"}, u"[y]"},
       {"target is a line prefix", {u"j>>go", u"good day", u"go"}, 0, 0,
-       {u"j", u"", u"good day"}},
+       {u"j", u"", u"good day"}, u"go"},
       {"marker order: A decides before B", {u"j>>B[b],[m]>>A", u"[m]m", u"[b]b"}, -1, 0,
-       {u"j", u"", u"b"}},
+       {u"j", u"", u"b"}, u"[b]"},
   };
-  for (const auto& c : cases) {
+}
+
+TEST(ShowNextLine, JumpsLandOnTheLineBreakBeforeTheirTarget) {
+  for (const auto& c : JumpCases()) {
     std::u16string text;
     for (const auto& line : c.lines) text += line + u"\r\n";
     Reader reader(text);
@@ -186,6 +190,43 @@ TEST(ShowNextLine, JumpsLandOnTheLineBreakBeforeTheirTarget) {
       reader.Step();
       EXPECT_EQ(reader.CaptionNow(), c.captions[i]) << c.why << ", step " << i + 1;
     }
+  }
+}
+
+// A search answered as the story's own would be, that notes what it is asked.
+struct NotingSearch : TargetSearch {
+  const std::u16string* text = nullptr;
+  mutable std::vector<std::u16string> asked;
+  int64_t FirstBreak(std::u16string_view target) const override {
+    asked.emplace_back(target);
+    return StoryFind(1, *text, u"\r\n" + std::u16string(target));
+  }
+};
+
+// The author's tools answer a jump from an index: the interpreter must ask
+// for exactly the target its own search looks for, once, and go where the
+// answer says.
+TEST(ShowNextLine, AGivenSearchIsAskedForTheTargetAndDecides) {
+  for (const auto& c : JumpCases()) {
+    std::u16string text;
+    for (const auto& line : c.lines) text += line + u"\r\n";
+    Reader own(text);
+    Reader searched(text);
+    NotingSearch search;
+    search.text = &searched.story.StoryText;
+    searched.story.Search = &search;
+    for (Reader* reader : {&own, &searched}) {
+      reader->story.FlagA = c.flagA;
+      reader->story.FlagB = c.flagB;
+    }
+    for (size_t i = 0; i < c.captions.size(); ++i) {
+      own.Step();
+      searched.Step();
+      EXPECT_EQ(searched.story.StoryPos, own.story.StoryPos) << c.why << ", step " << i + 1;
+      EXPECT_EQ(searched.CaptionNow(), own.CaptionNow()) << c.why << ", step " << i + 1;
+    }
+    ASSERT_FALSE(search.asked.empty()) << c.why;
+    EXPECT_EQ(search.asked.front(), c.target) << c.why;
   }
 }
 
