@@ -235,13 +235,17 @@ TEST(RunBeside, RunsBothPartsAndPassesOnFailures) {
     size_t lines;
     bool asideFails;
     bool hereFails;
+    bool nested;  // the part aside runs two parts of its own
     const char* reason;
   } rows[] = {
-      {10, false, false, "a short story: one after the other"},
-      {LinesWorthAThread, false, false, "a long one: beside each other"},
-      {LinesWorthAThread, true, false, "the second thread fails"},
-      {LinesWorthAThread, false, true, "this thread fails while the other runs"},
-      {10, true, false, "the part that would have run aside fails"},
+      {10, false, false, false, "a short story: one after the other"},
+      {LinesWorthAThread, false, false, false, "a long one: beside each other"},
+      {LinesWorthAThread, true, false, false, "the second thread fails"},
+      {LinesWorthAThread, false, true, false, "this thread fails while the other runs"},
+      {LinesWorthAThread, false, false, false, "after a failure, both parts run again"},
+      {10, true, false, false, "the part that would have run aside fails"},
+      {LinesWorthAThread, false, false, true, "the thread beside is busy: a thread of its own"},
+      {LinesWorthAThread, true, false, true, "and the nested part fails"},
   };
   for (const auto& row : rows) {
     bool asideRan = false;
@@ -250,6 +254,17 @@ TEST(RunBeside, RunsBothPartsAndPassesOnFailures) {
       RunBeside(
           row.lines, LinesWorthAThread,
           [&] {
+            if (row.nested) {
+              bool innerRan = false;
+              RunBeside(
+                  LinesWorthAThread, LinesWorthAThread,
+                  [&] {
+                    if (row.asideFails) throw std::runtime_error("nested");
+                  },
+                  [&] { innerRan = true; });
+              asideRan = innerRan;
+              return;
+            }
             asideRan = true;
             if (row.asideFails) throw std::runtime_error("aside");
           },

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "tools/vln/check/CheckStory.h"
+#include "tools/vln/reading/RunBeside.h"
 #include "tools/vln/reading/StoryFileRead.h"
 
 namespace {
@@ -49,6 +50,8 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "vln check: no story given\nusage: vln check STORY...\n";
     return 2;
   }
+  // While the story is read, so that it is there for a long one.
+  ReadyTheThreadBeside();
   bool errors = false;
   bool unreadable = false;
   for (const std::string& path : paths) {

@@ -4,6 +4,7 @@
 
 #include "platform/StandardStreams.h"
 #include "tools/vln/lsp/LspServer.h"
+#include "tools/vln/reading/RunBeside.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ int RunLsp(const std::vector<std::string>& args, std::ostream& err) {
     }
   }
   UseBinaryStandardStreams();
+  // Ready for the first long document's check.
+  ReadyTheThreadBeside();
   StandardInput in;
   StandardOutput out;
   return RunLspSession(in, out);

@@ -10,6 +10,7 @@
 #include "platform/FileName.h"
 #include "tools/vln/map/MapDot.h"
 #include "tools/vln/map/MapRender.h"
+#include "tools/vln/reading/RunBeside.h"
 #include "tools/vln/reading/StoryFileRead.h"
 #include "tools/vln/map/StoryMap.h"
 
@@ -106,6 +107,8 @@ int RunMap(const std::vector<std::string>& args, std::ostream& out, std::ostream
         << "; write DOT with -o FILE.dot (or -o - for standard output)\n";
     return 2;
   }
+  // While the story is read, so that it is there for a long one.
+  ReadyTheThreadBeside();
   std::u16string text;
   if (!ReadStoryFile(request.story, input, text)) {
     err << "vln map: " << request.story << ": cannot be read\n";
