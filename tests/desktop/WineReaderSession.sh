@@ -25,6 +25,10 @@ DialogPath() { printf 'Z:%s' "${1//\//\\}"; }
 NumLock() { numlockx "$1"; }
 
 UseWine "$build"
+# A server still up from another test may keep the display that test drew
+# on, and the reader's window would go there: this session has its own.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 StartDesktop 1024x600
 work=$(mktemp -d)
 trap 'wineserver -k 2>/dev/null || true; StopDesktop; rm -rf "$work"' EXIT
