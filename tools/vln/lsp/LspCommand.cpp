@@ -4,7 +4,6 @@
 
 #include "platform/StandardStreams.h"
 #include "tools/vln/lsp/LspServer.h"
-#include "tools/vln/reading/RunBeside.h"
 
 namespace {
 
@@ -29,8 +28,6 @@ int RunLsp(const std::vector<std::string>& args, std::ostream& err) {
     }
   }
   UseBinaryStandardStreams();
-  // Ready for the first long document's check.
-  ReadyTheThreadBeside();
   StandardInput in;
   StandardOutput out;
   return RunLspSession(in, out);
