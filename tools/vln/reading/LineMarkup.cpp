@@ -89,12 +89,6 @@ bool ReadAsConditionalByMistake(const LineMarkup& m, const LineStartIndex& start
 
 std::u16string_view ListItemView(std::u16string_view list, int index) {
   size_t start = 0;
-  for (int i = 0; i < index; ++i) {
-    const size_t comma = list.find(u',', start);
-    if (comma == std::u16string_view::npos) return list.substr(list.size());
-    start = comma + 1;
-  }
-  const size_t comma = list.find(u',', start);
-  return list.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos
-                                                               : comma - start);
+  for (int i = 0; i < index; ++i) NextListItem(list, start);
+  return NextListItem(list, start);
 }

@@ -63,21 +63,24 @@ bool ReadAsConditionalByMistake(const LineMarkup& markup, const LineStartIndex& 
 // the end of the list when there is no such item.
 std::u16string_view ListItemView(std::u16string_view list, int index);
 
+// The item of `list` that begins at `start`, with `start` moved on to the
+// next one; past the last item, the empty view at the list's end, as
+// ListItemView gives for an item the list does not have.
+inline std::u16string_view NextListItem(std::u16string_view list, size_t& start) {
+  if (start > list.size()) return list.substr(list.size());
+  const size_t comma = list.find(u',', start);
+  const std::u16string_view item =
+      list.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos : comma - start);
+  start = comma == std::u16string_view::npos ? list.size() + 1 : comma + 1;
+  return item;
+}
+
 // The first `Count` items, each as ListItemView gives it, in one pass over
 // the list: a choice's five keys are looked at together.
 template <size_t Count>
 std::array<std::u16string_view, Count> FirstListItems(std::u16string_view list) {
   std::array<std::u16string_view, Count> items;
   size_t start = 0;
-  for (std::u16string_view& item : items) {
-    if (start > list.size()) {
-      item = list.substr(list.size());
-      continue;
-    }
-    const size_t comma = list.find(u',', start);
-    item = list.substr(start, comma == std::u16string_view::npos ? std::u16string_view::npos
-                                                                 : comma - start);
-    start = comma == std::u16string_view::npos ? list.size() + 1 : comma + 1;
-  }
+  for (std::u16string_view& item : items) item = NextListItem(list, start);
   return items;
 }
