@@ -122,9 +122,8 @@ int RunMap(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const StoryLines lines(text);
   const StoryMap map = BuildStoryMap(text, lines);
   // DOT goes out as it is written; an image needs all of it first.
-  const auto putDot = [&map](const DotSink& sink) { WriteStoryMapDot(map, sink); };
   if (request.output == "-") {
-    putDot([&out](std::string_view bytes) {
+    WriteStoryMapDot(map, [&out](std::string_view bytes) {
       out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     });
     out.flush();
@@ -152,7 +151,7 @@ int RunMap(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   const auto put = [&](const DotSink& sink) {
     if (request.format == "dot") {
-      putDot(sink);
+      WriteStoryMapDot(map, sink);
     } else {
       sink(image);
     }
