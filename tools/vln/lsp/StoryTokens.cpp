@@ -88,12 +88,7 @@ std::vector<StoryToken> StoryTokensOf(const StoryAnalysis& analysis) {
     if (markup.HasChoice) {
       line.Add(markup.ChoiceMarker, 2, Kind::ChoiceMarker);
       const std::u16string_view list = markup.ChoiceList;
-      for (size_t start = 0;;) {
-        const size_t comma = list.find(u',', start);
-        line.Add(list.substr(start, comma == std::u16string_view::npos ? comma : comma - start), Kind::ChoiceItem);
-        if (comma == std::u16string_view::npos) break;
-        start = comma + 1;
-      }
+      for (size_t start = 0; start <= list.size();) line.Add(NextListItem(list, start), Kind::ChoiceItem);
     }
     // A conditional jump's decisive marker may stand among its names.
     std::sort(tokens.begin() + static_cast<std::ptrdiff_t>(first), tokens.end(),
