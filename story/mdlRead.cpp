@@ -5,6 +5,7 @@
 #include <limits>
 #include <string_view>
 
+#include "story/StoryCommand.h"
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 
@@ -19,31 +20,16 @@ int32_t ToReadPosition(int64_t position) {
 }
 
 // Carries out the command part of a line. Returns true when it ends the story.
-// A keyword counts wherever it stands, even inside another word.
 bool RunCommand(StoryState& story, std::u16string_view command) {
-  const std::u16string upper = StoryUpperCase(command);
-  const std::u16string_view text = upper;
-  // One pass over the command finds every keyword: each but END is a flag
-  // letter followed by "ON" or "OFF".
-  std::array<bool, FlagCount> on{};
-  std::array<bool, FlagCount> off{};
-  bool ends = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const std::u16string_view rest = text.substr(i);
-    ends = ends || rest.starts_with(u"END");
-    if (text[i] < u'A' || text[i] >= u'A' + FlagCount) continue;
-    const auto flag = static_cast<size_t>(text[i] - u'A');
-    on[flag] = on[flag] || rest.substr(1).starts_with(u"ON");
-    off[flag] = off[flag] || rest.substr(1).starts_with(u"OFF");
-  }
+  const CommandSwitches found = ReadCommand(command);
   // All ONs before all OFFs: a command naming both leaves the flag off.
   for (int i = 0; i < FlagCount; ++i) {
-    if (on[static_cast<size_t>(i)]) StoryFlag(story, i) = FlagOn;
+    if (found.On[static_cast<size_t>(i)]) StoryFlag(story, i) = FlagOn;
   }
   for (int i = 0; i < FlagCount; ++i) {
-    if (off[static_cast<size_t>(i)]) StoryFlag(story, i) = FlagOff;
+    if (found.Off[static_cast<size_t>(i)]) StoryFlag(story, i) = FlagOff;
   }
-  return ends;
+  return found.Ends;
 }
 
 // The label a jump line names. `jump` is the position of the first ">>".

@@ -1,9 +1,9 @@
 #include "tools/vln/lsp/StoryHover.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "story/StoryStrings.h"
-#include "tools/vln/lsp/StoryCompletion.h"
+#include "story/StoryCommand.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/ReadableText.h"
 #include "tools/vln/reading/StoryTargets.h"
@@ -39,14 +39,12 @@ std::string Where(StoryAnalysis& analysis, const StoryTarget& target) {
 // The flags the command switches, as the interpreter leaves them: every ON
 // first, then every OFF, so naming both leaves a flag off.
 std::string FlagChanges(std::u16string_view command) {
-  const std::u16string upper = StoryUpperCase(command);
+  const CommandSwitches found = ReadCommand(command);
   std::string changes;
-  for (int flag = 0; flag < 5; ++flag) {
-    const bool on = StoryFind(1, upper, CommandKeywords[static_cast<size_t>(flag)]) > 0;
-    const bool off = StoryFind(1, upper, CommandKeywords[static_cast<size_t>(flag) + 5]) > 0;
-    if (!on && !off) continue;
+  for (size_t flag = 0; flag < found.On.size(); ++flag) {
+    if (!found.On[flag] && !found.Off[flag]) continue;
     if (!changes.empty()) changes += ", ";
-    changes += std::string(1, static_cast<char>('A' + flag)) + (off ? " off" : " on");
+    changes += std::string(1, static_cast<char>('A' + flag)) + (found.Off[flag] ? " off" : " on");
   }
   return changes;
 }
