@@ -19,6 +19,7 @@
 #include "tools/vln/lsp/StoryRename.h"
 #include "tools/vln/lsp/StoryTokens.h"
 #include "tools/vln/reading/ReadableText.h"
+#include "tools/vln/reading/Utf8.h"
 
 namespace {
 
@@ -253,6 +254,53 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
     EXPECT_EQ(std::u16string(spot->Typed), row.typed) << row.reason;
     EXPECT_EQ(spot->From + static_cast<int64_t>(spot->Typed.size()), cursor.Pos) << row.reason;
   }
+}
+
+TEST(StoryCompletion, OffersTheWordsThatBeginWithWhatIsTyped) {
+  // More labels than the list holds, "[l0]" to "[l500]", after the cursor's line.
+  const auto labelled = [](std::u16string cursorLine) {
+    std::vector<std::u16string> lines = {std::move(cursorLine)};
+    for (size_t i = 0; i <= MaxCompletions; ++i) {
+      const std::string name = "[l" + std::to_string(i) + "]x";
+      lines.emplace_back(name.begin(), name.end());
+    }
+    return StoryOf(lines);
+  };
+  struct Row {
+    const char* reason;
+    std::u16string story;            // "|" is the cursor
+    std::vector<std::string> first;  // the first words offered, a label's detail after it
+    size_t count;
+    bool cut;
+  };
+  const std::vector<Row> rows = {
+      {"every keyword", StoryOf({u"Hi::|"}), {"AON", "BON"}, 11, false},
+      {"the keywords that begin with what is typed", StoryOf({u"Hi::AO|"}), {"AON", "AOFF"}, 2, false},
+      {"a keyword matches as typed, case and all", StoryOf({u"Hi::ao|"}), {}, 0, false},
+      {"labels in the story's order, each with the line it begins",
+       StoryOf({u"s>>[r|", u"[road]On the road>>[up]", u"[up]", u"[rest] Rest"}),
+       {"[road] line 2: On the road", "[rest] line 4: Rest"}, 2, false},
+      {"the list is cut at its length", labelled(u"s>>|"), {"[l0] line 2: x"}, MaxCompletions, true},
+      {"[l1], [l10]-[l19] and [l100]-[l199] fit", labelled(u"s>>[l1|"), {"[l1] line 3: x", "[l10] line 12: x"},
+       111, false},
+  };
+  for (const Row& row : rows) {
+    const Cursor cursor = WithCursor(row.story);
+    StoryAnalysis analysis(cursor.Text);
+    const std::optional<Completions> found = CompletionsAt(analysis, cursor.Pos);
+    ASSERT_TRUE(found) << row.reason;
+    EXPECT_EQ(found->Items.size(), row.count) << row.reason;
+    EXPECT_EQ(found->Cut, row.cut) << row.reason;
+    std::vector<std::string> first;
+    for (size_t i = 0; i < row.first.size() && i < found->Items.size(); ++i) {
+      const CompletionItem& item = found->Items[i];
+      first.push_back(Utf16ToUtf8(item.Word) + (item.Detail.empty() ? "" : " " + item.Detail));
+    }
+    EXPECT_EQ(first, row.first) << row.reason;
+  }
+  const Cursor plain = WithCursor(StoryOf({u"Hello|", u"[a]"}));
+  StoryAnalysis analysis(plain.Text);
+  EXPECT_FALSE(CompletionsAt(analysis, plain.Pos)) << "nothing is typed into plain text";
 }
 
 TEST(StoryTokens, ColourTheMarkupAsTheInterpreterReadsIt) {

@@ -4,13 +4,9 @@
 #include "tools/vln/lsp/LspRequests.h"
 #include "tools/vln/lsp/StoryCompletion.h"
 #include "tools/vln/lsp/StoryFixes.h"
-#include "tools/vln/lsp/StoryLabels.h"
-#include "tools/vln/reading/LineMarkup.h"
 
 namespace {
 
-// Enough for any list an author reads through; more says the list is cut.
-constexpr size_t MaxCompletions = 500;
 constexpr int CompletionKindKeyword = 14;
 constexpr int CompletionKindReference = 18;
 
@@ -18,33 +14,20 @@ LspReply Completion(LspDocument& document, int64_t pos, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
   Json items = Json::array();
   bool cut = false;
-  const std::optional<CompletionSpot> spot = CompletionAt(analysis, pos);
-  if (spot) {
-    const Json range = document.StoryRange(spot->From, pos - spot->From);
-    const auto add = [&](std::u16string_view word, int kind, std::string detail) {
-      if (!word.starts_with(spot->Typed)) return;
-      if (items.size() == MaxCompletions) {
-        cut = true;
-        return;
-      }
-      const std::string text = Utf8Of(word);
+  if (const std::optional<Completions> found = CompletionsAt(analysis, pos)) {
+    const CompletionSpot& spot = found->Spot;
+    const Json range = document.StoryRange(spot.From, pos - spot.From);
+    const int kind = spot.What == CompletionSpot::Kind::Keyword ? CompletionKindKeyword : CompletionKindReference;
+    for (const CompletionItem& word : found->Items) {
+      const std::string text = Utf8Of(word.Word);
       Json item;
       item["label"] = text;
       item["kind"] = kind;
-      if (!detail.empty()) item["detail"] = std::move(detail);
+      if (!word.Detail.empty()) item["detail"] = word.Detail;
       item["textEdit"] = {{"range", range}, {"newText", text}};
       items.push_back(std::move(item));
-    };
-    if (spot->What == CompletionSpot::Kind::Keyword) {
-      for (const std::u16string_view keyword : CommandKeywords) add(keyword, CompletionKindKeyword, "");
-    } else {
-      const StoryLines& lines = analysis.Lines();
-      for (const StoryLabel& label : StoryLabelsOf(lines)) {
-        const StoryLines::Line& line = lines.Lines()[label.Line];
-        add(label.Label, CompletionKindReference,
-            "line " + std::to_string(lines.FileLineAt(line.Start)) + ": " + Utf8Of(ReadLineMarkup(line.Text).Shown));
-      }
     }
+    cut = found->Cut;
   }
   return Json{{"isIncomplete", cut}, {"items", std::move(items)}};
 }

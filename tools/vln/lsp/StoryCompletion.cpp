@@ -1,6 +1,9 @@
 #include "tools/vln/lsp/StoryCompletion.h"
 
 #include "story/StoryStrings.h"
+#include "tools/vln/lsp/StoryLabels.h"
+#include "tools/vln/reading/LineMarkup.h"
+#include "tools/vln/reading/Utf8.h"
 
 namespace {
 
@@ -57,4 +60,33 @@ std::optional<CompletionSpot> CompletionAt(StoryAnalysis& analysis, int64_t pos)
     return spot(CompletionSpot::Kind::Label, afterLastComma(names));
   }
   return std::nullopt;
+}
+
+std::optional<Completions> CompletionsAt(StoryAnalysis& analysis, int64_t pos) {
+  const std::optional<CompletionSpot> spot = CompletionAt(analysis, pos);
+  if (!spot) return std::nullopt;
+  Completions found{*spot, {}, false};
+  // Whether `word` is one more to offer; false once the list is full.
+  const auto fits = [&](std::u16string_view word) {
+    if (!word.starts_with(spot->Typed)) return false;
+    if (found.Items.size() == MaxCompletions) {
+      found.Cut = true;
+      return false;
+    }
+    return true;
+  };
+  if (spot->What == CompletionSpot::Kind::Keyword) {
+    for (const std::u16string_view keyword : CommandKeywords) {
+      if (fits(keyword)) found.Items.push_back({keyword, ""});
+    }
+  } else {
+    const StoryLines& lines = analysis.Lines();
+    for (const StoryLabel& label : StoryLabelsOf(lines)) {
+      if (!fits(label.Label)) continue;
+      const StoryLines::Line& line = lines.Lines()[label.Line];
+      found.Items.push_back({label.Label, "line " + std::to_string(lines.FileLineAt(line.Start)) + ": " +
+                                              Utf16ToUtf8(ReadLineMarkup(line.Text).Shown)});
+    }
+  }
+  return found;
 }

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/vln/lsp/StoryAnalysis.h"
 
@@ -19,6 +21,27 @@ struct CompletionSpot {
 };
 
 std::optional<CompletionSpot> CompletionAt(StoryAnalysis& analysis, int64_t pos);
+
+// A word that can be typed, and what to say beside it: for a label, the line
+// it begins and what that line shows.
+struct CompletionItem {
+  std::u16string_view Word;
+  std::string Detail;
+};
+
+// Enough for any list an author reads through; more says the list is cut.
+inline constexpr size_t MaxCompletions = 500;
+
+// What can be typed at a place: the words of its kind that begin with what
+// is typed, in the story's order, at most MaxCompletions of them; Cut when
+// there are more.
+struct Completions {
+  CompletionSpot Spot;
+  std::vector<CompletionItem> Items;
+  bool Cut = false;
+};
+
+std::optional<Completions> CompletionsAt(StoryAnalysis& analysis, int64_t pos);
 
 inline constexpr std::array<std::u16string_view, 11> CommandKeywords{
     u"AON", u"BON", u"CON", u"DON", u"EON", u"AOFF", u"BOFF", u"COFF", u"DOFF", u"EOFF", u"END"};
