@@ -80,7 +80,7 @@ void BM_MapLayout(benchmark::State& state) {
   const std::u16string text = GeneratedStory(passages, 2);
   const StoryLines lines(text);
   const std::string dot = StoryMapDot(BuildStoryMap(text, lines));
-  const MapLayout layout = passages > MaxFullLayoutPassages ? MapLayout::Quick : MapLayout::Full;
+  const MapLayout layout = MapLayoutFor(passages).value_or(MapLayout::Quick);
   for (auto _ : state) {
     std::string svg;
     if (!RenderDot(dot, "svg", layout, svg).empty()) {

@@ -19,6 +19,7 @@
 #include "tools/vln/check/CheckText.h"
 #include "tools/vln/map/MapCommand.h"
 #include "tools/vln/map/MapDot.h"
+#include "tools/vln/map/MapRender.h"
 #include "tools/vln/reading/ReadableText.h"
 #include "tools/vln/reading/StoryFileRead.h"
 #include "tools/vln/map/StoryMap.h"
@@ -319,9 +320,23 @@ MapRun RunMapOn(const std::vector<std::string>& args) {
   files.files["empty.vln"] = {};
   files.files["partial.vln"] = WorkedExampleLines;
   files.failAfter["partial.vln"] = 3;
+  // Every line jumps to the next one's label: a passage each.
+  for (int i = 0; i <= 1000; ++i) {
+    const std::string line = "[p" + std::to_string(i) + "]>>[p" + std::to_string(i + 1) + "]";
+    files.files["huge.vln"].emplace_back(line.begin(), line.end());
+  }
   std::ostringstream out, err;
   const int status = RunMap(args, out, err, files);
   return {status, out.str(), err.str()};
+}
+
+TEST(VlnMap, LayoutGrowsRougherWithTheMapThenStops) {
+  const std::vector<std::pair<size_t, std::optional<MapLayout>>> rows = {
+      {0, MapLayout::Full},     {1, MapLayout::Full},     {100, MapLayout::Full},
+      {101, MapLayout::Quick},  {1000, MapLayout::Quick}, {1001, std::nullopt},
+      {1000000, std::nullopt},
+  };
+  for (const auto& [passages, layout] : rows) EXPECT_EQ(MapLayoutFor(passages), layout) << passages << " passages";
 }
 
 TEST(VlnMap, ExitStatusAndMessages) {
@@ -344,6 +359,7 @@ TEST(VlnMap, ExitStatusAndMessages) {
       {{"worked.vln", "worked.vln"}, 2, "one story at a time"},
       {{"-x", "worked.vln"}, 2, "unknown option \"-x\""},
       {{storyNamedSvg}, 2, "the map would overwrite the story"},
+      {{"huge.vln", "-o", written}, 2, "has 1001 passages; laying out more than 1000 takes minutes"},
   };
   for (const auto& [args, status, message] : rows) {
     const MapRun run = RunMapOn(args);

@@ -4,9 +4,6 @@ const { openPanel } = require('./panel');
 const { debounce } = require('./debounce');
 const { neighbourhoodDot, passageAtLine } = require('./mapNeighbourhood');
 
-// Beyond this many passages the view shows the cursor's neighbourhood.
-const WHOLE_MAP_LIMIT = 1000;
-
 // The map of the story being edited, redrawn as the text changes. The
 // webview keeps zoom and scroll itself; this side tells it what to draw and
 // which passage holds the cursor, and moves the editor when a box is clicked.
@@ -19,6 +16,7 @@ class MapView {
     this.passages = [];
     this.shown = null; // the passages drawn when only a neighbourhood is
     this.dot = '';
+    this.layout = null; // the server's word: "none" when the map is too big to lay out whole
     this.cursorLine = 0;
     this.sequence = 0;
     this.refreshSoon = debounce(() => this.refresh(), delayMs);
@@ -82,6 +80,7 @@ class MapView {
     if (sequence !== this.sequence || !result) return; // a newer text is on its way
     this.passages = result.passages || [];
     this.dot = result.text;
+    this.layout = result.layout;
     this.draw();
   }
 
@@ -89,7 +88,7 @@ class MapView {
     const current = passageAtLine(this.passages, this.cursorLine);
     let dot = this.dot;
     this.shown = null;
-    if (this.passages.length > WHOLE_MAP_LIMIT) {
+    if (this.layout === 'none') {
       const center = current || this.passages[0];
       const cut = neighbourhoodDot(this.dot, center.id);
       dot = cut.dot;
@@ -136,4 +135,4 @@ class MapView {
   }
 }
 
-module.exports = { MapView, WHOLE_MAP_LIMIT };
+module.exports = { MapView };

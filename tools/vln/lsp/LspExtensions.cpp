@@ -2,7 +2,6 @@
 // for the document's current text, for editor extensions to show beside it.
 #include "tools/vln/lsp/EditorTextInput.h"
 #include "tools/vln/lsp/LspRequests.h"
-#include "tools/vln/map/MapCommand.h"
 #include "tools/vln/map/MapDot.h"
 #include "tools/vln/map/MapRender.h"
 #include "tools/vln/map/StoryMap.h"
@@ -22,11 +21,11 @@ LspReply Map(LspDocument& document, const Json& params) {
   Json result;
   result["format"] = "dot";
   result["text"] = StoryMapDot(map);
-  // Past this many passages a layout takes minutes; the DOT comes at once.
-  if (format == "svg" && CanRenderMaps() && map.Passages.size() <= MaxLaidOutPassages) {
-    const MapLayout layout = map.Passages.size() > MaxFullLayoutPassages ? MapLayout::Quick : MapLayout::Full;
+  // Too big a map to lay out still has its DOT, at once.
+  const std::optional<MapLayout> layout = MapLayoutFor(map.Passages.size());
+  if (format == "svg" && CanRenderMaps() && layout) {
     std::string image;
-    if (const std::string problem = RenderDot(result["text"].get<std::string>(), "svg", layout, image);
+    if (const std::string problem = RenderDot(result["text"].get<std::string>(), "svg", *layout, image);
         !problem.empty()) {
       return LspError{LspErrorCode::RequestFailed, problem};
     }
@@ -42,6 +41,8 @@ LspReply Map(LspDocument& document, const Json& params) {
                         {"range", document.StoryRange(start, lines[passage.LastLine].End - start)}});
   }
   result["passages"] = std::move(passages);
+  // What a view that lays the DOT out itself should do with it.
+  result["layout"] = !layout ? "none" : *layout == MapLayout::Quick ? "quick" : "full";
   return result;
 }
 

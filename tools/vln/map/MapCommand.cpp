@@ -132,18 +132,18 @@ int RunMap(const std::vector<std::string>& args, std::ostream& out, std::ostream
   std::string image;
   if (request.format != "dot") {
     const size_t passages = map.Passages.size();
-    if (passages > MaxLaidOutPassages) {
+    const std::optional<MapLayout> layout = MapLayoutFor(passages);
+    if (!layout) {
       err << "vln map: " << request.story << " has " << passages
           << " passages; laying out more than " << MaxLaidOutPassages
           << " takes minutes: write DOT with -o FILE.dot (or -o -) instead\n";
       return 2;
     }
-    const MapLayout layout = passages > MaxFullLayoutPassages ? MapLayout::Quick : MapLayout::Full;
-    if (layout == MapLayout::Quick) {
+    if (*layout == MapLayout::Quick) {
       err << "vln map: " << passages << " passages: laid out roughly, with straight edges, to "
           << "keep it quick\n";
     }
-    if (const std::string problem = RenderDot(StoryMapDot(map), request.format, layout, image);
+    if (const std::string problem = RenderDot(StoryMapDot(map), request.format, *layout, image);
         !problem.empty()) {
       err << "vln map: " << problem << '\n';
       return 2;

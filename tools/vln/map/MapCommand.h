@@ -1,17 +1,10 @@
 #pragma once
 
-#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "platform/TextFileInput.h"
-
-// dot's layout time grows much faster than the map: above this many passages
-// vln map lays out quickly (straight edges), and above the second it asks
-// for DOT instead, which any size of story gives at once.
-inline constexpr size_t MaxFullLayoutPassages = 100;
-inline constexpr size_t MaxLaidOutPassages = 1000;
 
 // `vln map STORY [-o FILE]`; `args` are the words after "map". Draws the
 // story's passages and where a reader can go from each; the format follows
