@@ -9,6 +9,7 @@
 #include "tools/vln/play/PlayCommand.h"
 #include "tests/WorkedExample.h"
 #include "tools/vln/play/PlayEvent.h"
+#include "tools/vln/play/PlayReplay.h"
 #include "tools/vln/play/PlayReport.h"
 #include "tools/vln/play/PlaySession.h"
 
@@ -71,6 +72,42 @@ TEST(VlnPlay, WorkedExampleGettingUp) {
                  {"\"\"", "184"},
                  {"\"You catch the bus.\"", "0"},
              });
+}
+
+TEST(VlnPlay, ReplayFromOpenStartsWhereItIsAsked) {
+  VlnFakeFiles files;
+  files.files["worked.vln"] = WorkedExample;
+  files.files["empty.vln"] = {};
+  std::u16string text;
+  for (const std::u16string& line : WorkedExample) text += line + u"\r\n";
+  const auto sleep = static_cast<int32_t>(text.find(u"\r\n[sleep]") + 3);
+  struct Row {
+    const char* why;
+    std::string story;
+    std::vector<std::string> events;
+    std::optional<int32_t> from;
+    std::vector<std::string> steps;  // event, caption and read position of each
+  };
+  const std::vector<Row> rows = {
+      {"from the first line", "worked.vln", {"down"}, std::nullopt,
+       {"start Morning. The alarm rings. 35", "down Get up or sleep on 69"}},
+      {"from a line further on", "worked.vln", {"down", "down"}, sleep,
+       {"start Morning. The alarm rings. " + std::to_string(sleep), "down You sleep on. 149",
+        "down On the road. 212"}},
+      {"nothing once the reader is closed", "worked.vln", {"exit", "down"}, std::nullopt,
+       {"start Morning. The alarm rings. 35", "exit Morning. The alarm rings. 35"}},
+      {"an empty story has no line to start from", "empty.vln", {"down"}, 5, {"start Velnori 1", "down Velnori 1"}},
+  };
+  for (const Row& row : rows) {
+    std::vector<PlayEvent> events;
+    for (const std::string& word : row.events) events.push_back(*ParsePlayEvent(word));
+    std::vector<std::string> steps;
+    for (const PlayStep& step : ReplayFromOpen(row.story, files, events, row.from)) {
+      steps.push_back(step.Event + " " + PlayTextLine(step).substr(0, PlayTextLine(step).find("  ")) + " " +
+                      std::to_string(step.Pos));
+    }
+    EXPECT_EQ(steps, row.steps) << row.why;
+  }
 }
 
 TEST(VlnPlay, JsonLinesHoldExactlyTheAgreedKeys) {

@@ -6,8 +6,8 @@
 #include "tools/vln/map/MapRender.h"
 #include "tools/vln/map/StoryMap.h"
 #include "tools/vln/play/PlayEvent.h"
+#include "tools/vln/play/PlayReplay.h"
 #include "tools/vln/play/PlayReport.h"
-#include "tools/vln/play/PlaySession.h"
 
 namespace {
 
@@ -66,28 +66,16 @@ LspReply Play(LspDocument& document, const Json& params) {
     from = static_cast<int32_t>(analysis.Story().StoryPos(document.Lines().Start(static_cast<size_t>(*number))));
   }
 
-  // The document's own text is the story, whatever the Open dialog names.
-  EditorTextInput input(document.Text());
-  PlaySession session("document", input);
-  session.Start();
-  PlayStep start = session.Apply(*ParsePlayEvent("open"));
-  start.Event = "start";
-  if (from && !analysis.Text().empty()) {
-    session.SetReadPosition(*from);
-    start.Pos = *from;
-  }
   const auto stepJson = [&](const PlayStep& step) {
     Json json = PlayStepJson(step);
     json["line"] = step.ShownFrom ? Json(document.PositionOf(analysis.Story().EditorOffset(*step.ShownFrom))["line"])
                                   : Json(nullptr);
     return json;
   };
+  // The document's own text is the story, whatever the Open dialog names.
+  EditorTextInput input(document.Text());
   Json steps = Json::array();
-  steps.push_back(stepJson(start));
-  for (const PlayEvent& event : events) {
-    if (session.Ended()) break;
-    steps.push_back(stepJson(session.Apply(event)));
-  }
+  for (const PlayStep& step : ReplayFromOpen("document", input, events, from)) steps.push_back(stepJson(step));
   return Json{{"steps", std::move(steps)}};
 }
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/TextFileInput.h"
+#include "tools/vln/play/PlayEvent.h"
+#include "tools/vln/play/PlaySession.h"
+
+// A reading replayed from the story just opened. The first step, "start", is
+// the reader once the story at `storyPath` is opened through its Open dialog,
+// with the read position put at `from` when a story was loaded; then a step
+// for each event, until the reader is closed.
+std::vector<PlayStep> ReplayFromOpen(const std::string& storyPath, TextFileInput& input,
+                                     const std::vector<PlayEvent>& events, std::optional<int32_t> from);
