@@ -37,6 +37,12 @@ TEST(AppendJsonString, EscapesAsJsonRequires) {
     AppendJsonString(out, row.text);
     EXPECT_EQ(out, row.json) << row.reason;
   }
+  // For a reader that takes characters only, each lone unit is U+FFFD and a
+  // pair stays one character.
+  std::string replaced;
+  AppendJsonString(replaced, std::u16string(1, u'\xDE00') + u"\U0001F600\"" + std::u16string(1, u'\xD83D'),
+                   LoneSurrogates::Replaced);
+  EXPECT_EQ(replaced, "\"\xef\xbf\xbd\xf0\x9f\x98\x80\\\"\xef\xbf\xbd\"");
 }
 
 TEST(Utf8ToUtf16, MalformedBytesBecomeReplacement) {

@@ -67,7 +67,9 @@ LspReply Play(LspDocument& document, const Json& params) {
   }
 
   const auto stepJson = [&](const PlayStep& step) {
-    Json json = PlayStepJson(step);
+    // The object vln play --json prints; a protocol message holds characters
+    // only, so a lone surrogate unit comes as U+FFFD.
+    Json json = Json::parse(PlayJsonLine(step, LoneSurrogates::Replaced), nullptr, false);
     json["line"] = step.ShownFrom ? Json(document.PositionOf(analysis.Story().EditorOffset(*step.ShownFrom))["line"])
                                   : Json(nullptr);
     return json;

@@ -2,24 +2,10 @@
 
 #include <vector>
 
-#include "tools/vln/reading/JsonText.h"
 #include "tools/vln/reading/ReadableText.h"
 #include "tools/vln/reading/Utf8.h"
 
 namespace {
-
-using Json = nlohmann::ordered_json;
-
-Json DialogJson(const std::optional<OpenDialogSetup>& dialog) {
-  if (!dialog) return nullptr;
-  Json out;
-  out["title"] = Utf16ToUtf8(dialog->Title);
-  out["filter"] = Utf16ToUtf8(dialog->Filter);
-  out["filter_index"] = dialog->FilterIndex;
-  out["file_name"] = Utf16ToUtf8(dialog->FileName);
-  out["flags"] = dialog->Flags;
-  return out;
-}
 
 void AppendKey(std::string& out, const char* key) {
   out += '"';
@@ -27,23 +13,23 @@ void AppendKey(std::string& out, const char* key) {
   out += "\":";
 }
 
-void AppendDialog(std::string& out, const std::optional<OpenDialogSetup>& dialog) {
+void AppendDialog(std::string& out, const std::optional<OpenDialogSetup>& dialog, LoneSurrogates lone) {
   if (!dialog) {
     out += "null";
     return;
   }
   out += '{';
   AppendKey(out, "title");
-  AppendJsonString(out, dialog->Title);
+  AppendJsonString(out, dialog->Title, lone);
   out += ',';
   AppendKey(out, "filter");
-  AppendJsonString(out, dialog->Filter);
+  AppendJsonString(out, dialog->Filter, lone);
   out += ',';
   AppendKey(out, "filter_index");
   out += std::to_string(dialog->FilterIndex);
   out += ',';
   AppendKey(out, "file_name");
-  AppendJsonString(out, dialog->FileName);
+  AppendJsonString(out, dialog->FileName, lone);
   out += ',';
   AppendKey(out, "flags");
   out += std::to_string(dialog->Flags);
@@ -52,37 +38,22 @@ void AppendDialog(std::string& out, const std::optional<OpenDialogSetup>& dialog
 
 }  // namespace
 
-nlohmann::ordered_json PlayStepJson(const PlayStep& step) {
-  Json out;
-  // The event word as typed; bytes that are no UTF-8 show as U+FFFD.
-  out["event"] = Utf16ToUtf8(Utf8ToUtf16(step.Event));
-  out["caption"] = Utf16ToUtf8(step.Caption);
-  out["pos"] = step.Pos;
-  out["choice"] = Utf16ToUtf8(step.Choice);
-  out["flags"] = step.Flags;
-  out["minimized"] = step.Minimized;
-  out["length"] = step.Length;
-  out["message"] = step.Message ? Json(Utf16ToUtf8(*step.Message)) : Json(nullptr);
-  out["dialog"] = DialogJson(step.Dialog);
-  return out;
-}
-
 // Written by hand rather than through the JSON library: a caption can begin
-// inside a surrogate pair (a choice that lands there), and this line keeps
+// inside a surrogate pair (a choice that lands there), and this line can keep
 // such a unit as its \uXXXX escape, which the library cannot write.
-std::string PlayJsonLine(const PlayStep& step) {
+std::string PlayJsonLine(const PlayStep& step, LoneSurrogates lone) {
   std::string out = "{";
   AppendKey(out, "event");
-  AppendJsonString(out, Utf8ToUtf16(step.Event));
+  AppendJsonString(out, Utf8ToUtf16(step.Event), lone);
   out += ',';
   AppendKey(out, "caption");
-  AppendJsonString(out, step.Caption);
+  AppendJsonString(out, step.Caption, lone);
   out += ',';
   AppendKey(out, "pos");
   out += std::to_string(step.Pos);
   out += ',';
   AppendKey(out, "choice");
-  AppendJsonString(out, step.Choice);
+  AppendJsonString(out, step.Choice, lone);
   out += ',';
   AppendKey(out, "flags");
   out += '[';
@@ -99,13 +70,13 @@ std::string PlayJsonLine(const PlayStep& step) {
   out += ',';
   AppendKey(out, "message");
   if (step.Message) {
-    AppendJsonString(out, *step.Message);
+    AppendJsonString(out, *step.Message, lone);
   } else {
     out += "null";
   }
   out += ',';
   AppendKey(out, "dialog");
-  AppendDialog(out, step.Dialog);
+  AppendDialog(out, step.Dialog, lone);
   out += '}';
   return out;
 }

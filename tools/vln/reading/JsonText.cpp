@@ -12,7 +12,7 @@ void AppendEscape(std::string& out, char16_t unit) {
 
 }  // namespace
 
-void AppendJsonString(std::string& out, std::u16string_view text) {
+void AppendJsonString(std::string& out, std::u16string_view text, LoneSurrogates lone) {
   out += '"';
   ForEachCodePoint(
       text,
@@ -33,6 +33,12 @@ void AppendJsonString(std::string& out, std::u16string_view text) {
             }
         }
       },
-      [&](char16_t unit) { AppendEscape(out, unit); });
+      [&](char16_t unit) {
+        if (lone == LoneSurrogates::Escaped) {
+          AppendEscape(out, unit);
+        } else {
+          AppendUtf8(out, U'\uFFFD');
+        }
+      });
   out += '"';
 }
