@@ -18,11 +18,14 @@ for program in "$native" "$module" "$wasm" "$build/bench/lsp_server_bench" "$bui
   [ -e "$program" ] || { echo "WasmAgainstNative: no $program (make wasm, and a build with the benchmarks)" >&2; exit 1; }
 done
 
-# Prints "NAME MEDIAN-MS" for each benchmark the filter picks.
+# Prints "NAME MEDIAN-MS" for each benchmark the filter picks; nothing for
+# one that failed, which the table shows.
 Medians() {
-  "$@" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
-       --benchmark_format=csv 2>/dev/null |
-    awk -F, '$1 ~ /_median"?$/ { name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); print name, $3 }'
+  local report
+  report=$("$@" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+                --benchmark_format=json 2>/dev/null) || true
+  node -e 'for (const b of JSON.parse(process.argv[1] || "{}").benchmarks || [])
+             if (b.aggregate_name === "median" && !b.error_occurred) console.log(b.run_name, b.real_time);' "$report"
 }
 lsp_filter='BM_LspInitialize|BM_LspEditUntilDiagnostics'
 check_filter='BM_Program/check'
