@@ -141,6 +141,8 @@ wasm-test: wasm
 VSCODE := editors/vscode
 # The vln inside the Linux package, also the one the extension's tests use.
 VSIX_VLN := build-vsix/tools/vln/vln
+# The server inside the universal package.
+VSIX_WASM := build-wasm/tools/vln/vln.wasm
 
 vsix-vln:
 	@$(DEPS) build editors
@@ -155,13 +157,14 @@ vsix: vsix-vln
 	cmake --build build-windows -j $(JOBS) --target vln
 	$(VSCODE)/scripts/make-vsix.sh $(VSIX_VLN) build-windows/vln.exe build-vsix
 
-editors-test: vsix-vln
+editors-test: vsix-vln wasm
 	editors/vim/test/syntax-test.sh
 	$(VSCODE)/scripts/npm-ready.sh
 	cd $(VSCODE) && node build.js && node test/grammar/snapshots.js \
 	  && npx vscode-tmgrammar-test 'test/grammar/*.test.vln' \
 	  && node --test test/unit/*.test.js \
 	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
+	cd $(VSCODE) && VLN_WASM=$(CURDIR)/$(VSIX_WASM) node --test test/wasm/*.test.js
 
 vscode-test: vsix
 	@$(DEPS) editors code-server

@@ -1,5 +1,6 @@
 'use strict';
-// Bundles the extension (for Node 18, VS Code's own module left out) and the
+// Bundles the extension and the launcher of vln.wasm (for Node 18, VS Code's
+// own module left out) and the
 // two webview scripts (for the browser, Graphviz's wasm inlined) into dist/.
 const esbuild = require('esbuild');
 
@@ -7,8 +8,8 @@ const common = { bundle: true, minify: true, logLevel: 'warning', legalComments:
 Promise.all([
   esbuild.build({
     ...common,
-    entryPoints: ['src/extension.js'],
-    outfile: 'dist/extension.js',
+    entryPoints: ['src/extension.js', 'src/wasmServer.js'],
+    outdir: 'dist',
     external: ['vscode'],
     format: 'cjs',
     platform: 'node',

@@ -110,6 +110,8 @@ function loadWithMocks() {
   class LanguageClient {
     constructor(id, name, serverOptions, clientOptions) {
       Object.assign(this, { id, name, serverOptions, clientOptions, requests: [], stopped: false });
+      this.outputChannel = { lines: [], appendLine(line) { this.lines.push(line); } };
+      this.onDidChangeState = () => ({ dispose() {} });
       this.handler = async () => null;
       clients.push(this);
     }
@@ -122,7 +124,7 @@ function loadWithMocks() {
   const originalLoad = Module._load;
   Module._load = function load(request, parent, isMain) {
     if (request === 'vscode') return vscode;
-    if (request === 'vscode-languageclient/node') return { LanguageClient };
+    if (request === 'vscode-languageclient/node') return { LanguageClient, State: { Running: 2 } };
     return originalLoad.call(this, request, parent, isMain);
   };
   const restore = () => { Module._load = originalLoad; };
