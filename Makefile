@@ -131,9 +131,10 @@ wasm-test: wasm
 # The editor extensions (editors/): velnori-linux-x64.vsix for VS Code, whose
 # vln needs nothing but the C and C++ runtimes (no Qt, no Graphviz: the map
 # view lays the map out itself), velnori-win32-x64.vsix with the Windows
-# vln.exe, both in build-vsix/; and Vim's syntax, which the Debian package
-# installs.
-#   make vsix           both packages, checked as CI checks them
+# vln.exe, the universal velnori.vsix with vln.wasm for every other platform
+# and VS Code for the Web, all in build-vsix/; and Vim's syntax, which the
+# Debian package installs.
+#   make vsix           the three packages, checked as CI checks them
 #   make editors-test   grammar snapshots, the extension's unit tests, its
 #                       webviews in headless chromium, the Vim syntax
 #   make vscode-test    the packaged extension in a real VS Code (code-server)
@@ -155,7 +156,8 @@ vsix: vsix-vln
 	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
 	  -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-windows -j $(JOBS) --target vln
-	$(VSCODE)/scripts/make-vsix.sh $(VSIX_VLN) build-windows/vln.exe build-vsix
+	@$(MAKE) --no-print-directory wasm
+	$(VSCODE)/scripts/make-vsix.sh $(VSIX_VLN) build-windows/vln.exe $(VSIX_WASM) build-vsix
 
 editors-test: vsix-vln wasm
 	editors/vim/test/syntax-test.sh
