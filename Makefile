@@ -136,7 +136,8 @@ wasm-test: wasm
 # Debian package installs.
 #   make vsix           the three packages, checked as CI checks them
 #   make editors-test   grammar snapshots, the extension's unit tests, its
-#                       webviews in headless chromium, the Vim syntax
+#                       webviews in headless chromium, the Vim syntax, the
+#                       launcher of vln.wasm and the web's server worker
 #   make vscode-test    the packaged extension in a real VS Code (code-server)
 .PHONY: vsix vsix-vln editors-test vscode-test
 VSCODE := editors/vscode
@@ -166,7 +167,7 @@ editors-test: vsix-vln wasm
 	  && npx vscode-tmgrammar-test 'test/grammar/*.test.vln' \
 	  && node --test test/unit/*.test.js \
 	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
-	cd $(VSCODE) && VLN_WASM=$(CURDIR)/$(VSIX_WASM) node --test test/wasm/*.test.js
+	cd $(VSCODE) && VLN_WASM=$(CURDIR)/$(VSIX_WASM) node --test test/wasm/*.test.js test/browser/*.test.js
 
 vscode-test: vsix
 	@$(DEPS) editors code-server
