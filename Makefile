@@ -138,7 +138,9 @@ wasm-test: wasm
 #   make editors-test   grammar snapshots, the extension's unit tests, its
 #                       webviews in headless chromium, the Vim syntax, the
 #                       launcher of vln.wasm and the web's server worker
-#   make vscode-test    the packaged extension in a real VS Code (code-server)
+#   make vscode-test    the packaged extensions in a real VS Code (code-server):
+#                       the Linux one, then the universal one beside the
+#                       workbench and in the browser's web worker
 .PHONY: vsix vsix-vln editors-test vscode-test
 VSCODE := editors/vscode
 # The vln inside the Linux package, also the one the extension's tests use.
@@ -173,3 +175,7 @@ vscode-test: vsix
 	@$(DEPS) editors code-server
 	$(VSCODE)/test/vscode/install-code-server.sh
 	cd $(VSCODE) && node --test test/vscode/vscode.test.js
+# The universal package, with no native vln: vln.wasm beside the workbench,
+# then in the browser's web worker extension host.
+	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=wasm node --test test/vscode/vscode.test.js
+	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=web node --test test/vscode/vscode.test.js
