@@ -16,6 +16,12 @@ class Range {
 class Selection extends Range {
   constructor(anchor, active) { super(anchor, active); this.anchor = anchor; this.active = active; }
 }
+class Diagnostic {
+  constructor(range, message, severity) { Object.assign(this, { range, message, severity }); }
+}
+class CodeAction {
+  constructor(title, kind) { Object.assign(this, { title, kind }); }
+}
 class Uri {
   constructor(p) { this.path = p; this.scheme = 'file'; this.fsPath = p; }
   toString() { return `file://${this.path}`; }
@@ -31,13 +37,27 @@ function emitter() {
 }
 
 function createVscode() {
-  const recorded = { commands: new Map(), panels: [], warnings: [], errors: [], settings: {}, files: new Map() };
+  const recorded = {
+    commands: new Map(), panels: [], warnings: [], errors: [], settings: {}, files: new Map(), diagnostics: new Map(),
+  };
   const events = {
     changeText: emitter(), activeEditor: emitter(), selection: emitter(),
     openDocument: emitter(), closeDocument: emitter(), configuration: emitter(),
+    willSave: emitter(), saved: emitter(),
   };
   const vscode = {
-    recorded, events, Position, Range, Selection, Uri,
+    recorded, events, Position, Range, Selection, Uri, Diagnostic, CodeAction,
+    DiagnosticSeverity: { Error: 0, Warning: 1 },
+    CodeActionKind: { QuickFix: 'quickfix' },
+    EndOfLine: { LF: 1, CRLF: 2 },
+    languages: {
+      createDiagnosticCollection: () => ({
+        set(uri, list) { recorded.diagnostics.set(uri.toString(), list); },
+        delete(uri) { recorded.diagnostics.delete(uri.toString()); },
+        dispose() {},
+      }),
+      registerCodeActionsProvider(selector, provider) { recorded.codeActions = provider; return { dispose() {} }; },
+    },
     ViewColumn: { One: 1, Beside: -2 },
     TextEditorRevealType: { InCenterIfOutsideViewport: 2 },
     ThemeColor: class { constructor(id) { this.id = id; } },
@@ -77,6 +97,8 @@ function createVscode() {
       onDidChangeTextDocument: events.changeText,
       onDidOpenTextDocument: events.openDocument,
       onDidCloseTextDocument: events.closeDocument,
+      onWillSaveTextDocument: events.willSave,
+      onDidSaveTextDocument: events.saved,
       onDidChangeConfiguration: events.configuration,
       fs: {
         readFile: async (uri) => {
