@@ -8,9 +8,14 @@ const { execFileSync } = require('child_process');
 const { launch, openView, waitFor, median, vlnProgram, bigStory, root } = require('./harness');
 
 function dotOf(storyText) {
-  const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'vln-map-')), 'story.vln');
-  fs.writeFileSync(file, storyText);
-  return execFileSync(vlnProgram(), ['map', file, '-o', '-'], { encoding: 'utf8' });
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vln-map-'));
+  try {
+    const file = path.join(folder, 'story.vln');
+    fs.writeFileSync(file, storyText);
+    return execFileSync(vlnProgram(), ['map', file, '-o', '-'], { encoding: 'utf8' });
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
 }
 
 function inbox() {
