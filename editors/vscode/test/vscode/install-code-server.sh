@@ -16,8 +16,11 @@ if [ -f node_modules/.package-lock.json ] && [ node_modules/.package-lock.json -
   exit 0
 fi
 
+# The @vscode/ripgrep each release's VS Code pins, whose download cache
+# this is; both fetch ripgrep v13.0.0-10.
+case $folder in */node18) ripgrep=1.15.9 ;; *) ripgrep=1.15.11 ;; esac
 export TMPDIR=${TMPDIR:-/tmp}
-cache="$TMPDIR/vscode-ripgrep-cache-1.15.11"
+cache="$TMPDIR/vscode-ripgrep-cache-$ripgrep"
 mkdir -p "$cache"
 if [ ! -f "$cache/ripgrep-v13.0.0-10-x86_64-unknown-linux-musl.tar.gz" ]; then
   work=$(mktemp -d)
