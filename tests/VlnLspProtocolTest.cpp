@@ -228,6 +228,11 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
       {"a quick fix for a lone LF", "a\nb\r\n", "textDocument/codeAction",
        {{"range", {{"start", At(0, 0)}, {"end", At(0, 0)}}}}, "/result/0/edit/changes/file:~1~1~1s.vln/0/newText", "\r\n"},
       {"the outline's passages", worked, "textDocument/documentSymbol", Json::object(), "/result/1/name", "[up]"},
+      {"a passage is text (String), not a namespace", worked, "textDocument/documentSymbol", Json::object(),
+       "/result/1/kind", 15},
+      {"completion over the bracket an editor closed", "[start]\r\n[road]x\r\nGo>>[ro]\r\n",
+       "textDocument/completion", at(2, 7),
+       "/result/items/0/textEdit/range/end/character", 8},
   };
   for (const Row& row : rows) {
     Json params = row.params;

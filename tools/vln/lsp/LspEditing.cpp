@@ -20,7 +20,7 @@ LspReply Completion(LspDocument& document, int64_t pos, const Json&) {
   bool cut = false;
   const std::optional<CompletionSpot> spot = CompletionAt(analysis, pos);
   if (spot) {
-    const Json range = document.StoryRange(spot->From, pos - spot->From);
+    const Json range = document.StoryRange(spot->From, pos - spot->From + spot->ClosingAfter);
     const auto add = [&](std::u16string_view word, int kind, std::string detail) {
       if (!word.starts_with(spot->Typed)) return;
       if (items.size() == MaxCompletions) {
