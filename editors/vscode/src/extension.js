@@ -9,9 +9,10 @@ const { EncodingCheck } = require('./encodingCheck');
 
 let client = null;
 let clientStarted = null;
+const closing = { now: false };
 
 function startClient(context, lineEnds) {
-  client = createClient(context, lineEnds);
+  client = createClient(context, lineEnds, closing);
   clientStarted = client.start();
   clientStarted.catch((error) => {
     vscode.window.showErrorMessage(`Velnori: the language server (vln lsp) did not start: ${error.message || error}`);
@@ -29,6 +30,8 @@ function activate(context) {
   startClient(context, lineEnds);
   const map = new MapView(context, request);
   const play = new PlayView(context, request);
+  map.beside = play;
+  play.beside = map;
   const warned = new Set();
   // With the map or the play view focused there is no active editor: the
   // commands then take the story last edited, if it is still on screen.
@@ -54,6 +57,9 @@ function activate(context) {
     }),
     vscode.commands.registerCommand('velnori.lineEndsToCrLf', lineEndsToCrLf),
     vscode.workspace.onDidChangeTextDocument((event) => {
+      // A save, an undo to the saved text and a new encoding come as changes
+      // with nothing changed: the map and the reading stay as they are.
+      if (event.contentChanges.length === 0) return;
       encodings.changed(event);
       map.textChanged(event.document);
       play.textChanged(event.document);
@@ -88,6 +94,7 @@ function activate(context) {
 }
 
 function deactivate() {
+  closing.now = true;
   return client ? client.stop() : undefined;
 }
 

@@ -19,8 +19,10 @@ class MapView {
     this.passages = [];
     this.shown = null; // the passages drawn when only a neighbourhood is
     this.dot = '';
+    this.version = null; // the document's version the map was laid out from
     this.cursorLine = 0;
     this.sequence = 0;
+    this.beside = null; // the play view, whose column the map keeps clear of
     this.refreshSoon = debounce(() => this.refresh(), delayMs);
   }
 
@@ -29,7 +31,7 @@ class MapView {
     if (this.panel) {
       this.panel.reveal(undefined, true);
     } else {
-      this.panel = openPanel(this.context, 'velnori.map', 'Story Map', 'map', (m) => this.received(m));
+      this.panel = openPanel(this.context, 'velnori.map', 'Story Map', 'map', (m) => this.received(m), true, this.beside);
       this.panel.onDidDispose(() => {
         this.panel = null;
         this.refreshSoon.cancel();
@@ -69,6 +71,7 @@ class MapView {
   async refresh() {
     if (!this.panel || !this.document) return;
     const sequence = ++this.sequence;
+    const version = this.document.version;
     let result;
     try {
       result = await this.request('velnori/map', {
@@ -82,6 +85,7 @@ class MapView {
     if (sequence !== this.sequence || !result) return; // a newer text is on its way
     this.passages = result.passages || [];
     this.dot = result.text;
+    this.version = version;
     this.draw();
   }
 
@@ -99,6 +103,7 @@ class MapView {
     for (const p of this.passages) lines[p.id] = p.range.start.line + 1;
     this.post({
       type: 'map',
+      version: this.version,
       dot,
       lines,
       passages: this.passages.length,

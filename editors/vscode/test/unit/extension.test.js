@@ -97,3 +97,20 @@ test('lone LFs of the file in Problems as vln check gives them, each once beside
   const kept = await middleware.provideCodeActions(document, null, {}, null, async () => serverActions);
   assert.deepStrictEqual(kept.map((a) => a.title), ['Bracket the label']);
 });
+
+test('a refused rename gives its whole reason; a closing window neither restarts the server nor asks it', async () => {
+  const env = activated();
+  const { vscode, clients } = env;
+  const { middleware, errorHandler } = clients[0].clientOptions;
+  const reason = 'Renaming [road] to [late] would make two lines begin with [late]: the jumps to [road] would land on line 9 instead of line 6.';
+  const refused = await middleware.provideRenameEdits({}, null, 'late', null, async () => { throw new Error(reason); });
+  assert.ok(refused instanceof vscode.WorkspaceEdit, 'nothing renamed, and no error for VS Code to cut short');
+  assert.deepStrictEqual(vscode.recorded.warnings, [`Not renamed to "late": ${reason}`]);
+  assert.deepStrictEqual(errorHandler.closed(), { action: 'restart' }, 'a server that dies on its own is started again');
+  const completed = await middleware.provideCompletionItem({}, null, {}, null, async () => ['item']);
+  assert.deepStrictEqual(completed, ['item']);
+  await env.require('extension.js').deactivate();
+  assert.deepStrictEqual(errorHandler.closed(), { action: 1, handled: true }, 'closing: not started again');
+  assert.deepStrictEqual(errorHandler.error(new Error('write EPIPE'), null, 1), { action: 2, handled: true });
+  assert.strictEqual(await middleware.provideCompletionItem({}, null, {}, null, async () => ['item']), null, 'not asked while closing');
+});

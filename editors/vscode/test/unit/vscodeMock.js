@@ -19,6 +19,7 @@ class Selection extends Range {
 class Diagnostic {
   constructor(range, message, severity) { Object.assign(this, { range, message, severity }); }
 }
+class WorkspaceEdit {}
 class CodeAction {
   constructor(title, kind) { Object.assign(this, { title, kind }); }
 }
@@ -46,7 +47,7 @@ function createVscode() {
     willSave: emitter(), saved: emitter(),
   };
   const vscode = {
-    recorded, events, Position, Range, Selection, Uri, Diagnostic, CodeAction,
+    recorded, events, Position, Range, Selection, Uri, Diagnostic, CodeAction, WorkspaceEdit,
     DiagnosticSeverity: { Error: 0, Warning: 1 },
     CodeActionKind: { QuickFix: 'quickfix' },
     EndOfLine: { LF: 1, CRLF: 2 },
@@ -85,7 +86,9 @@ function createVscode() {
         recorded.panels.push(panel);
         return panel;
       },
-      showWarningMessage(message) { recorded.warnings.push(message); },
+      showWarningMessage(message, options) {
+        recorded.warnings.push(options && options.detail ? `${message}: ${options.detail}` : message);
+      },
       showErrorMessage(message) { recorded.errors.push(message); },
       showTextDocument: async (document) => vscode.window.visibleTextEditors.find((e) => e.document === document),
       onDidChangeActiveTextEditor: events.activeEditor,
@@ -136,6 +139,7 @@ function loadWithMocks() {
       clients.push(this);
     }
     start() { return Promise.resolve(); }
+    createDefaultErrorHandler() { return { error: () => ({ action: 'continue' }), closed: () => ({ action: 'restart' }) }; }
     stop() { this.stopped = true; return Promise.resolve(); }
     sendRequest(method, params) { this.requests.push({ method, params }); return this.handler(method, params); }
   }
@@ -144,7 +148,9 @@ function loadWithMocks() {
   const originalLoad = Module._load;
   Module._load = function load(request, parent, isMain) {
     if (request === 'vscode') return vscode;
-    if (request === 'vscode-languageclient/node') return { LanguageClient };
+    if (request === 'vscode-languageclient/node') {
+      return { LanguageClient, ErrorAction: { Continue: 1, Shutdown: 2 }, CloseAction: { DoNotRestart: 1, Restart: 2 } };
+    }
     return originalLoad.call(this, request, parent, isMain);
   };
   const restore = () => { Module._load = originalLoad; };
