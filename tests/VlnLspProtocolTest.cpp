@@ -216,6 +216,7 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
       {"map passages", worked, "velnori/map", {{"format", "dot"}}, "/result/passages/3",
        Json::parse(R"({"id":"L6","label":"[road]","range":{"start":{"line":5,"character":0},"end":{"line":5,"character":26}}})")},
       {"map format", worked, "velnori/map", {{"format", "png"}}, "/error/code", -32602},
+      {"the map names the version it is of", worked, "velnori/map", {{"format", "dot"}}, "/result/version", 1},
       {"references of a label line", worked, "textDocument/references", at(5, 1), "/result/1/range/start/line", 3},
       {"ways in above a label", worked, "textDocument/codeLens", Json::object(), "/result/2/command/title", "2 ways in"},
       {"prepareRename's placeholder", worked, "textDocument/prepareRename", at(5, 3), "/result/placeholder", "road"},

@@ -20,6 +20,8 @@ LspReply Map(LspDocument& document, const Json& params) {
   StoryAnalysis& analysis = document.Analysis();
   const StoryMap& map = analysis.Map();
   Json result;
+  // Which text the map is of: an editor may have sent a newer one since.
+  result["version"] = document.Version();
   result["format"] = "dot";
   result["text"] = StoryMapDot(map);
   // Past this many passages a layout takes minutes; the DOT comes at once.
