@@ -94,13 +94,16 @@ class EncodingCheck {
     const text = document.getText();
     await vscode.workspace.fs.writeFile(document.uri, Buffer.from(text, 'utf8'));
     this.held.set(document.uri.toString(), 'utf8');
+    const uri = document.uri;
     await vscode.window.showTextDocument(document);
-    await vscode.commands.executeCommand('workbench.action.files.revert');
     if ('encoding' in document) {
-      await vscode.workspace.openTextDocument(document.uri, { encoding: 'utf8' });
+      await vscode.commands.executeCommand('workbench.action.files.revert');
+      await vscode.workspace.openTextDocument(uri, { encoding: 'utf8' });
     } else {
-      vscode.window.showInformationMessage(
-        `${path.basename(document.uri.path)} was saved as UTF-8: use "Reopen with Encoding" and choose UTF-8 to go on editing it.`);
+      // Without a way to name the encoding, the story is opened afresh,
+      // and VS Code finds the UTF-8 in the file itself.
+      await vscode.commands.executeCommand('workbench.action.revertAndCloseActiveEditor');
+      await vscode.window.showTextDocument(uri);
     }
   }
 }

@@ -71,7 +71,6 @@ class MapView {
   async refresh() {
     if (!this.panel || !this.document) return;
     const sequence = ++this.sequence;
-    const version = this.document.version;
     let result;
     try {
       result = await this.request('velnori/map', {
@@ -83,9 +82,12 @@ class MapView {
       return;
     }
     if (sequence !== this.sequence || !result) return; // a newer text is on its way
+    // The server may answer before it has the editor's latest text: that
+    // map is drawn, and the newer one asked for at once.
+    if (typeof result.version === 'number' && result.version < this.document.version) this.refreshSoon();
     this.passages = result.passages || [];
     this.dot = result.text;
-    this.version = version;
+    this.version = result.version;
     this.draw();
   }
 

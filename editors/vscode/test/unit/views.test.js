@@ -96,6 +96,20 @@ test('map: an answer to an older text is not drawn over a newer one', async () =
   assert.deepStrictEqual(drawn.map((m) => m.passages), [2]);
 });
 
+test('map: an answer about an older text than the editor holds is followed by a new request', async () => {
+  const { vscode, editor, client } = withStory();
+  editor.document.version = 5;
+  const answered = [4, 5];
+  client.handler = async () => ({ ...mapResult(2), version: answered.shift() });
+  await vscode.recorded.commands.get('velnori.showMap')();
+  await settle(150);
+  const map = vscode.recorded.panels[0];
+  assert.strictEqual(client.requests.length, 2, 'the server had version 4 when asked');
+  assert.deepStrictEqual(map.posted.filter((m) => m.type === 'map').map((m) => m.version), [4, 5]);
+  await settle(150);
+  assert.strictEqual(client.requests.length, 2, 'version 5 is the editor\'s: no more');
+});
+
 test('map: more than a thousand passages shows the cursor\'s neighbourhood', async () => {
   const { vscode, editor, client } = withStory();
   client.handler = async () => mapResult(1200);

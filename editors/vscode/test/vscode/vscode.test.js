@@ -51,6 +51,8 @@ function workspace(folder) {
   fs.writeFileSync(path.join(folder, 'lone-lf.vln'), '[start]One\r\nTwo\nstill two\r\nThree\r\n');
   fs.writeFileSync(path.join(folder, 'lf-only.vln'), '[start]One\nTwo\n');
   for (const [name, hex] of Object.entries(SHIFT_JIS)) fs.writeFileSync(path.join(folder, `${name}.vln`), Buffer.from(hex, 'hex'));
+  // Long enough for any VS Code to see its Shift JIS.
+  fs.copyFileSync(path.join(root, 'examples', 'ame-no-kissaten.vln'), path.join(folder, 'sjis-emoji.vln'));
   for (const count of [100, 1000]) fs.writeFileSync(path.join(folder, `big${count}.vln`), bigStory(count));
 }
 
@@ -60,7 +62,6 @@ const SHIFT_JIS = {
   'sjis-kana': '5b735db1b2b3b4b53a3a454e440d0a', // [s]ｱｲｳｴｵ::END
   'sjis-kanji': '5b735d894a81420d0a3a3a454e440d0a', // [s]雨。
   'sjis-nec': '5b735d874087418742875f0d0a3a3a454e440d0a', // [s]①②③㍉
-  'sjis-emoji': '5b735d82cd82a281420d0a3a3a454e440d0a', // [s]はい。
 };
 
 async function waitFor(what, check, timeoutMs = 30000) {
@@ -102,16 +103,19 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
 
   const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium' });
   t.after(() => browser.close());
+  t.after(() => fs.rmSync(home, { recursive: true, force: true }));
   const page = await browser.newPage({ viewport: { width: 1600, height: 860 } });
   await page.goto(`http://127.0.0.1:${port}/?folder=${encodeURIComponent(folder)}`);
   await page.waitForSelector('.monaco-workbench .part.statusbar', { timeout: 60000 });
 
   const command = async (name) => {
     await page.keyboard.press('F1');
-    await page.waitForSelector('.quick-input-widget input');
+    await page.waitForSelector('.quick-input-widget .quick-input-box input');
     await page.keyboard.type(name);
     await page.waitForTimeout(300);
+    const entered = Date.now();
     await page.keyboard.press('Enter');
+    return entered; // when the command was given, for the figures
   };
   // From the explorer: quick open needs the file search, which is slow to
   // start here.
@@ -120,6 +124,12 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
     await page.waitForSelector(`.tab.active[aria-label*="${file}"]`);
     await page.click('.monaco-editor .view-lines');
   };
+  // A view's frame, found by what it holds: the order of the webviews'
+  // frames on the page is VS Code's, not the order they were opened in.
+  const viewFrame = (selector) => waitFor(`the view with ${selector}`, async () => {
+    for (const frame of page.frames()) if (await frame.$(selector).catch(() => null)) return frame;
+    return null;
+  });
   const cursor = () => page.textContent('.statusbar-item[id="status.editor.selection"]');
   const goTo = async (lineColumn) => {
     await page.keyboard.press('Control+G');
@@ -164,32 +174,39 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
 
   const encodingShown = () => page.textContent('.statusbar-item[id="status.editor.encoding"]').catch(() => '');
   const toasts = () => page.textContent('.notifications-toasts').catch(() => '');
+  // A VS Code before 1.100 cannot be told which encoding to open a file in:
+  // where its own guess is wrong, the extension can only say so.
+  const vscodeVersion = JSON.parse(fs.readFileSync(
+    path.join(codeServerFolder(), 'node_modules', 'code-server', 'lib', 'vscode', 'package.json'), 'utf8')).version;
+  const canReopen = Number(vscodeVersion.split('.')[1]) >= 100;
   // The story in the editor once the extension has had its say: the text in
-  // the reader's encoding, or its warning that it could not reopen it so.
+  // the reader's encoding, or its warning naming the file and the encoding.
   const openedAs = async (file, text) => {
+    const warning = new RegExp(`${file.replace('.', '\\.')} opened in another encoding than the reader reads it in \\(Shift JIS\\)`);
     await open(file);
-    await waitFor(`${file} settled`, async () =>
-      /another encoding/.test(await toasts()) ||
-      (/Shift JIS/.test(await encodingShown()) && (await page.textContent('.monaco-editor .view-lines')).includes(text)));
-    assert.doesNotMatch(await toasts(), /another encoding/, file);
+    const right = async () =>
+      /Shift JIS/.test(await encodingShown()) && (await page.textContent('.monaco-editor .view-lines')).includes(text);
+    await waitFor(`${file} settled`, async () => warning.test(await toasts()) || right());
+    if (canReopen || !warning.test(await toasts())) assert.ok(await right(), `${file} in Shift JIS`);
   };
 
-  await t.test('tiny Shift-JIS stories open as Shift JIS', async () => {
+  await t.test(`tiny Shift-JIS stories open as Shift JIS (VS Code ${vscodeVersion})`, async () => {
     const texts = { 'sjis-hiragana': 'はい。', 'sjis-kana': 'ｱｲｳｴｵ', 'sjis-kanji': '雨。', 'sjis-nec': '①②③㍉' };
     for (const [name, text] of Object.entries(texts)) await openedAs(`${name}.vln`, text);
   });
 
   await t.test('an emoji typed into a Shift-JIS story is never written as "?"', async () => {
     const file = path.join(folder, 'sjis-emoji.vln');
-    await openedAs('sjis-emoji.vln', 'はい。');
+    const original = new TextDecoder('shift_jis').decode(fs.readFileSync(file)).split('\r\n');
+    await openedAs('sjis-emoji.vln', '雨宿りに入った');
     // Every state of the file from the key on (auto-save is on).
     const seen = [];
     const watch = setInterval(() => seen.push(fs.readFileSync(file)), 20);
     t.after(() => clearInterval(watch));
-    await goTo('1:7');
+    await goTo('2:1');
     await page.keyboard.type('😀');
     const question = await waitFor('the question', () => page.textContent('.monaco-dialog-box').catch(() => ''));
-    assert.match(question, /sjis-emoji\.vln, line 1: "😀" cannot be written in Shift JIS/);
+    assert.match(question, /sjis-emoji\.vln, line 2: "😀" cannot be written in Shift JIS/);
     await page.click('.monaco-dialog-box .monaco-button >> text=Save as UTF-8');
     const saved = await waitFor('the story saved as UTF-8', () => {
       const bytes = fs.readFileSync(file);
@@ -197,8 +214,12 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
     });
     await waitFor('UTF-8 in the status bar', async () => /UTF-8/.test(await encodingShown()));
     clearInterval(watch);
-    assert.strictEqual(saved.toString('utf8'), '[s]はい。😀\r\n::END\r\n');
-    assert.ok(seen.every((bytes) => !bytes.includes(0x3f)), 'a "?" reached the file');
+    original[1] = `😀${original[1]}`;
+    assert.strictEqual(saved.toString('utf8'), original.join('\r\n'));
+    // The story's own "??" are there from the start; any more is the emoji.
+    const marks = (bytes) => bytes.filter((b) => b === 0x3f).length;
+    const before = marks(Buffer.from(original.join('\r\n')));
+    assert.ok(seen.every((bytes) => marks(bytes) <= before), 'a "?" reached the file');
   });
 
   await t.test('lone LFs in Problems as vln check lists them; the quick fix writes CR LF', async () => {
@@ -231,8 +252,7 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
 
   await t.test('the first map of a 100-passage story', async () => {
     await open('big100.vln');
-    const started = Date.now();
-    await command('Velnori: Show Story Map');
+    const started = await command('Velnori: Show Story Map');
     const map = page.frameLocator('iframe.webview.ready').frameLocator('#active-frame');
     await waitFor('100 boxes', async () => (await map.locator('g.node').count().catch(() => 0)) === 100, 120000);
     console.log(`# code-server: command to first map on screen, 100 passages: ${Date.now() - started} ms`);
@@ -268,9 +288,8 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
 
   await t.test('the play view reads the story with the keys', async () => {
     await page.click('.monaco-editor .view-lines');
-    const started = Date.now();
-    await command('Velnori: Play Story');
-    const play = page.frameLocator('iframe.webview.ready >> nth=-1').frameLocator('#active-frame');
+    const started = await command('Velnori: Play Story');
+    const play = await viewFrame('#caption');
     const caption = play.locator('#caption');
     await waitFor('the first line', async () => (await caption.textContent().catch(() => '')).startsWith('終電が'));
     console.log(`# code-server: command to first play view: ${Date.now() - started} ms`);
@@ -284,7 +303,7 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
     await play.locator('#strip').click();
     // Timed inside the view, from the key to the new text in the strip,
     // through the extension host and the language server.
-    const frame = await (await play.locator('body').elementHandle()).ownerFrame();
+    const frame = play;
     await frame.evaluate(() => {
       window.latency = [];
       let pressed = null;
@@ -312,8 +331,8 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
   });
 
   await t.test('the map of 100 and 1,000 passages follows the text with auto-save on', async () => {
-    const map = page.frameLocator('iframe.webview.ready >> nth=0').frameLocator('#active-frame');
-    const frame = await (await map.locator('body').elementHandle()).ownerFrame();
+    const map = await viewFrame('#canvas');
+    const frame = map;
     // The view notes each drawing as it lands, with the document version it
     // is of and the wall-clock time, so that the time is not that of looking
     // through a thousand boxes from here.
