@@ -131,10 +131,16 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
     return null;
   });
   const cursor = () => page.textContent('.statusbar-item[id="status.editor.selection"]');
+  // Keys typed before the box is open, or before the cursor has moved, land
+  // elsewhere: each step waits for the one before.
   const goTo = async (lineColumn) => {
     await page.keyboard.press('Control+G');
+    await page.waitForSelector('.quick-input-widget .quick-input-box input');
     await page.keyboard.type(lineColumn);
     await page.keyboard.press('Enter');
+    await page.waitForSelector('.quick-input-widget .quick-input-box input', { state: 'hidden' });
+    const line = lineColumn.split(':')[0];
+    await waitFor(`the cursor on line ${line}`, async () => (await cursor()).includes(`Ln ${line},`));
   };
 
   await t.test('the story opens as a Velnori story, coloured by the grammar', async () => {
@@ -358,7 +364,8 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
         // redraw shows as a wrong text here, not as a wait that ran out.
         const first = await waitFor('a drawing of the new text', () =>
           frame.evaluate((v) => window.drawn.find((d) => d.version > v), before), 120000);
-        assert.ok(first.text.includes(`s${mark}`), `the drawing after ${mark} lacks it`);
+        assert.ok(first.text.includes(`s${mark}`),
+          `the drawing after ${mark} lacks it: version ${first.version} after ${before}, ${first.text.slice(0, 60)}`);
         times.push(first.at - started);
       }
       console.log(`# code-server: key to redrawn map, ${count} passages: median ${median(times)} ms over ${times.length} edits (${times.join(', ')})`);
