@@ -142,7 +142,11 @@ editors-test: vsix-vln
 	  && node --test test/unit/*.test.js \
 	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
 
-vscode-test: vsix
+# Whether this Node has a code-server release is asked first, before any
+# package is installed or built.
+vscode-test:
+	@$(VSCODE)/test/vscode/install-code-server.sh --check
 	@$(DEPS) editors code-server
+	@$(MAKE) --no-print-directory vsix
 	$(VSCODE)/test/vscode/install-code-server.sh
 	cd $(VSCODE) && node --test test/vscode/vscode.test.js

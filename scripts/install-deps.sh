@@ -32,8 +32,12 @@ packages_for() {
     # test. Where npm came with another nodejs, Debian's npm would conflict.
     editors) echo "unzip chromium fonts-ipafont-gothic vim"; command -v npm >/dev/null || echo "nodejs npm" ;;
     # code-server for the end-to-end test: its kerberos module builds from
-    # source, and its ripgrep comes from Debian instead of a download.
-    code-server) echo "libkrb5-dev ripgrep python3 g++ make" ;;
+    # source, and its ripgrep comes from Debian instead of a download. Its
+    # native modules build against node's headers and libuv's, which
+    # Debian's own nodejs leaves to libnode-dev and libuv1-dev.
+    code-server) echo "libkrb5-dev ripgrep python3 g++ make"
+      [ -f /usr/include/node/node_api.h ] || echo "libnode-dev"
+      [ -f /usr/include/node/uv.h ] || echo "libuv1-dev" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -217,6 +217,7 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
        Json::parse(R"({"id":"L6","label":"[road]","range":{"start":{"line":5,"character":0},"end":{"line":5,"character":26}}})")},
       {"map format", worked, "velnori/map", {{"format", "png"}}, "/error/code", -32602},
       {"the layout the map gets", worked, "velnori/map", {{"format", "dot"}}, "/result/layout", "full"},
+      {"the map names the version it is of", worked, "velnori/map", {{"format", "dot"}}, "/result/version", 1},
       {"references of a label line", worked, "textDocument/references", at(5, 1), "/result/1/range/start/line", 3},
       {"ways in above a label", worked, "textDocument/codeLens", Json::object(), "/result/2/command/title", "2 ways in"},
       {"prepareRename's placeholder", worked, "textDocument/prepareRename", at(5, 3), "/result/placeholder", "road"},
@@ -229,6 +230,11 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
       {"a quick fix for a lone LF", "a\nb\r\n", "textDocument/codeAction",
        {{"range", {{"start", At(0, 0)}, {"end", At(0, 0)}}}}, "/result/0/edit/changes/file:~1~1~1s.vln/0/newText", "\r\n"},
       {"the outline's passages", worked, "textDocument/documentSymbol", Json::object(), "/result/1/name", "[up]"},
+      {"a passage is text (String), not a namespace", worked, "textDocument/documentSymbol", Json::object(),
+       "/result/1/kind", 15},
+      {"completion over the bracket an editor closed", "[start]\r\n[road]x\r\nGo>>[ro]\r\n",
+       "textDocument/completion", at(2, 7),
+       "/result/items/0/textEdit/range/end/character", 8},
   };
   for (const Row& row : rows) {
     Json params = row.params;

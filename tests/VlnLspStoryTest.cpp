@@ -223,6 +223,7 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
     bool none;
     CompletionSpot::Kind kind;
     std::u16string typed;
+    int64_t closingAfter = 0;
   };
   using Kind = CompletionSpot::Kind;
   const std::vector<Row> rows = {
@@ -240,6 +241,10 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
       {"inside the line's own label", u"[ro|", true, Kind::Label, u""},
       {"plain text", u"Hello |", true, Kind::Label, u""},
       {">> after :: is part of the command", u"Hi::END>>|", false, Kind::Keyword, u""},
+      {"the bracket an editor closed is replaced too", u"Go>>[mi|]", false, Kind::Label, u"[mi", 1},
+      {"in a choice likewise", u"Pick??[a],[b|]", false, Kind::Label, u"[b", 1},
+      {"a bracket further on is not", u"Go>>[mi| ]", false, Kind::Label, u"[mi", 0},
+      {"nor after a keyword", u"Hi::AO|]", false, Kind::Keyword, u"AO", 0},
   };
   for (const Row& row : rows) {
     const Cursor cursor = WithCursor(StoryOf({u"[start]", row.line}));
@@ -253,6 +258,7 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
     EXPECT_EQ(spot->What, row.kind) << row.reason;
     EXPECT_EQ(std::u16string(spot->Typed), row.typed) << row.reason;
     EXPECT_EQ(spot->From + static_cast<int64_t>(spot->Typed.size()), cursor.Pos) << row.reason;
+    EXPECT_EQ(spot->ClosingAfter, row.closingAfter) << row.reason;
   }
 }
 

@@ -10,6 +10,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/npm-ready.sh
 node build.js
+node scripts/icons.js
 
 package() {
   local target=$1 program=$2 name=$3 strip=$4
@@ -22,7 +23,7 @@ package() {
   local listed wanted
   listed=$(npx vsce ls | sort)
   wanted=$(printf '%s\n' LICENSE README.md package.json language-configuration.json \
-    syntaxes/vln.tmLanguage.json dist/extension.js dist/map.js dist/play.js media/map.css \
+    syntaxes/vln.tmLanguage.json dist/extension.js dist/map.js dist/play.js dist/icon.png dist/velnori.svg media/map.css \
     media/play.css "bin/$name" | sort)
   [ "$listed" = "$wanted" ] || { echo "make-vsix: vsce would pack other files:"; diff <(echo "$wanted") <(echo "$listed"); exit 1; }
   # Piped, so vsce never stops at a question.
