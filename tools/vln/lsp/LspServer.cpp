@@ -139,6 +139,8 @@ void LspServer::HandleNotification(const std::string& method, const Json& params
     DidChange(params);
   } else if (method == "textDocument/didClose") {
     DidClose(params);
+  } else if (method == "textDocument/didSave") {
+    DidSave(params);
   }
   // Anything else ("initialized", "$/cancelRequest": every request is
   // answered before the next message is read) needs nothing.
@@ -152,6 +154,11 @@ LspReply LspServer::Initialize(const Json& params) {
   if (encodings != nullptr && encodings->is_array()) {
     for (const Json& offered : *encodings) {
       if (offered == "utf-8") encoding_ = PositionEncoding::Utf8;
+    }
+  }
+  if (const Json* options = Member(params, "initializationOptions")) {
+    if (const Json* saves = Member(*options, "savesLineFeedAsBreak"); saves != nullptr && saves->is_boolean()) {
+      clientLineFeeds_ = saves->get<bool>() ? SavedLineFeed::AsBreak : SavedLineFeed::AsItIs;
     }
   }
   initialized_ = true;
@@ -178,8 +185,26 @@ void LspServer::DidOpen(const Json& params) {
     return;
   }
   const int64_t version = IntegerMember(*document, "version").value_or(0);
-  documents_[*uri] = std::make_unique<LspDocument>(*uri, version, TextOf(*text), encoding_);
+  auto& opened = documents_[*uri];
+  opened = std::make_unique<LspDocument>(*uri, version, TextOf(*text), encoding_,
+                                         clientLineFeeds_.value_or(SavedLineFeed::AsItIs));
+  ReadFileOf(*opened);
   due_[*uri] = true;
+}
+
+void LspServer::DidSave(const Json& params) {
+  LspDocument* document = DocumentOf(params);
+  if (document == nullptr) return;
+  ReadFileOf(*document);
+  due_[document->Uri()] = true;
+}
+
+void LspServer::ReadFileOf(LspDocument& document) {
+  const std::optional<std::string> path = FilePathOfUri(document.Uri());
+  if (!path) return;
+  if (std::optional<SavedStory> file = ReadSavedStory(*path, MaxMessageBytes)) {
+    document.FileRead(std::move(*file), clientLineFeeds_.has_value());
+  }
 }
 
 void LspServer::DidChange(const Json& params) {
