@@ -65,15 +65,16 @@ void LspServer::RefuseFrame(const LspFrame& frame) {
   }
 }
 
-void LspServer::Handle(std::string_view body) {
+bool LspServer::Handle(std::string_view body) {
   Json message;
   try {
     message = Json::parse(body);
   } catch (const Json::parse_error& error) {
     Reply(nullptr, LspError{LspErrorCode::ParseError, std::string("message is not JSON: ") + error.what()});
-    return;
+    return false;
   }
   HandleMessage(message);
+  return true;
 }
 
 void LspServer::HandleMessage(const Json& message) {
@@ -287,7 +288,7 @@ int RunLspSession(ByteSource& in, ByteSink& out) {
     LspFrame frame = reader.Next();
     if (frame.FrameKind == LspFrame::Kind::End) break;
     if (frame.FrameKind == LspFrame::Kind::Message) {
-      server.Handle(frame.Body);
+      if (!server.Handle(frame.Body)) reader.BodyWasNoMessage();
     } else {
       server.RefuseFrame(frame);
     }

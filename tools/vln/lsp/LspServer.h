@@ -41,8 +41,8 @@ class LspServer {
 
   explicit LspServer(ByteSink& out);
 
-  // One message body, whatever it holds.
-  void Handle(std::string_view body);
+  // One message body, whatever it holds. False when it is not JSON.
+  bool Handle(std::string_view body);
   // A message the framing could not take.
   void RefuseFrame(const LspFrame& frame);
   // Publishes the diagnostics of every document changed since they were last
