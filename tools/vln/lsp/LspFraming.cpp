@@ -41,6 +41,7 @@ bool LspFrameReader::Fill() {
   if (ended_) return false;
   if (start_ > 0 && start_ * 2 >= buffer_.size()) {
     buffer_.erase(0, start_);
+    rereadUpTo_ -= std::min(rereadUpTo_, start_);
     start_ = 0;
   }
   const size_t before = buffer_.size();
@@ -153,8 +154,11 @@ LspFrame LspFrameReader::Next() {
 }
 
 void LspFrameReader::BodyWasNoMessage() {
-  // Only the body just returned is still in the buffer as it was.
-  if (bodyStart_ == NoBody || resync_) return;
+  // Only the body just returned is still in the buffer as it was. A body
+  // inside input already read again is not read a third time, so that
+  // bodies nested in bodies cost no more than reading the input twice.
+  if (bodyStart_ == NoBody || resync_ || bodyStart_ < rereadUpTo_) return;
+  rereadUpTo_ = start_;
   start_ = bodyStart_ + 1;
   bodyStart_ = NoBody;
   resync_ = true;

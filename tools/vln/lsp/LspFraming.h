@@ -71,6 +71,8 @@ class LspFrameReader {
   static constexpr size_t NoBody = SIZE_MAX;
   // Where the body Next returned last begins in the buffer.
   size_t bodyStart_ = NoBody;
+  // The end of the last body read again for the messages inside it.
+  size_t rereadUpTo_ = 0;
 };
 
 // "Content-Length: N" CR LF CR LF, then the body.
