@@ -382,7 +382,7 @@ TEST(SavedStory, WhatTheFileOnDiskSaysOfItsLineEnds) {
   struct Row {
     const char* reason;
     std::string bytes;
-    bool hasBreaks;
+    bool breaksHoldCr;
     std::vector<size_t> loneLineFeedLines;  // as vln check numbers them
     std::u16string editor;                  // the editor's text of the file
     SavedLineFeed lineFeeds;                // how the editor saves its LFs
@@ -395,12 +395,14 @@ TEST(SavedStory, WhatTheFileOnDiskSaysOfItsLineEnds) {
       {"mixed, held with its CRs", "a\r\nb\nc\r\nd\ne\r\n", true, {2, 4}, u"a\r\nb\nc\r\nd\ne\r\n",
        SavedLineFeed::AsItIs},
       {"mixed, held as LF alone", "a\r\nb\nc\r\n", true, {2}, u"a\nb\nc\n", SavedLineFeed::AsBreak},
-      {"Shift-JIS kana", "[\x82\xa0]\x82\xa2\n\x82\xa4\r\n", true, {1}, u"[\u3042]\u3044\n\u3046\n",
-       SavedLineFeed::AsBreak},
+      // VS Code makes every break LF, and saves them so.
+      {"mostly LF, held as LF alone", "a\nb\nc\r\n", false, {1}, u"a\nb\nc\n", SavedLineFeed::AsItIs},
+      {"Shift-JIS kana", "[\x82\xa0]\x82\xa2\n\x82\xa4\r\n\x82\xa6\r\n", true, {1},
+       u"[\u3042]\u3044\n\u3046\n\u3048\n", SavedLineFeed::AsBreak},
   };
   for (const Row& row : rows) {
     const SavedStory saved = SavedStoryOf(row.bytes);
-    EXPECT_EQ(saved.HasBreaks, row.hasBreaks) << row.reason;
+    EXPECT_EQ(saved.BreaksHoldCr, row.breaksHoldCr) << row.reason;
     std::vector<size_t> lines;
     for (const SavedStory::LoneLineFeed& feed : saved.LoneLineFeeds) {
       lines.push_back(feed.Line);

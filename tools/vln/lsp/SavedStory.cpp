@@ -1,5 +1,6 @@
 #include "tools/vln/lsp/SavedStory.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -16,11 +17,12 @@ int HexValue(char c) {
   return -1;
 }
 
-bool HasLoneLineFeed(std::u16string_view text) {
+size_t LoneLineFeedCount(std::u16string_view text) {
+  size_t count = 0;
   for (size_t at = text.find(u'\n'); at != std::u16string_view::npos; at = text.find(u'\n', at + 1)) {
-    if (at == 0 || text[at - 1] != u'\r') return true;
+    if (at == 0 || text[at - 1] != u'\r') ++count;
   }
-  return false;
+  return count;
 }
 
 }  // namespace
@@ -28,9 +30,10 @@ bool HasLoneLineFeed(std::u16string_view text) {
 SavedStory SavedStoryOf(std::string_view bytes) {
   SavedStory saved;
   const std::u16string units = DecodeStory(bytes);
-  saved.HasBreaks = units.find(u'\r') != std::u16string::npos;
+  const size_t loneLineFeeds = LoneLineFeedCount(units);
+  saved.BreaksHoldCr = static_cast<size_t>(std::count(units.begin(), units.end(), u'\r')) > loneLineFeeds;
   // The whole check runs only for a file that has something to find.
-  if (!HasLoneLineFeed(units)) return saved;
+  if (loneLineFeeds == 0) return saved;
   // The decoded units are what the reader's loader reads from the file.
   StoryAnalysis analysis(units);
   for (const CheckFinding& finding : analysis.Findings()) {
@@ -59,7 +62,7 @@ std::optional<SavedStory> ReadSavedStory(const std::string& path, size_t maxByte
 SavedLineFeed SavedLineFeedOf(const SavedStory& file, std::u16string_view editorText) {
   const bool lineFeedsOnly = editorText.find(u'\r') == std::u16string_view::npos &&
                              editorText.find(u'\n') != std::u16string_view::npos;
-  return file.HasBreaks && lineFeedsOnly ? SavedLineFeed::AsBreak : SavedLineFeed::AsItIs;
+  return file.BreaksHoldCr && lineFeedsOnly ? SavedLineFeed::AsBreak : SavedLineFeed::AsItIs;
 }
 
 std::optional<std::string> FilePathOfUri(std::string_view uri) {

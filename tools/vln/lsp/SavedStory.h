@@ -19,8 +19,10 @@ struct SavedStory {
     CheckFinding Finding;
   };
 
-  // Whether the file holds a CR, so line breaks the reader takes.
-  bool HasBreaks = false;
+  // Whether most of the file's line breaks hold a CR (CR LF, or a lone CR)
+  // rather than being LF alone: an editor that makes every break of a file
+  // the same (VS Code) makes them what most of them are.
+  bool BreaksHoldCr = false;
   std::vector<LoneLineFeed> LoneLineFeeds;
 };
 
@@ -31,9 +33,9 @@ std::optional<SavedStory> ReadSavedStory(const std::string& path, size_t maxByte
 SavedStory SavedStoryOf(std::string_view bytes);
 
 // How the editor will save each lone LF of `editorText`, given the file it
-// last read or wrote: a file with CR in it, while the editor's text has LF
-// and no CR at all, is converted on the way in and out, so each LF is the
-// break the editor writes. Anything else is saved as it is held.
+// last read or wrote: a file whose breaks hold CR, while the editor's text
+// has LF and no CR at all, is converted on the way in and out, so each LF is
+// the break the editor writes. Anything else is saved as it is held.
 SavedLineFeed SavedLineFeedOf(const SavedStory& file, std::u16string_view editorText);
 
 // The path a `file:` URI names, or nothing for any other URI.
