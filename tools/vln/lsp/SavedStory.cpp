@@ -44,10 +44,12 @@ SavedStory SavedStoryOf(std::string_view bytes) {
 }
 
 std::optional<SavedStory> ReadSavedStory(const std::string& path, size_t maxBytes) {
+  // The path comes from a URI, so it is UTF-8 on every platform.
+  const std::filesystem::path name(std::u8string(path.begin(), path.end()));
   // A FIFO or a device would block or never end.
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream file(path, std::ios::binary);
+  if (!std::filesystem::is_regular_file(name, error)) return std::nullopt;
+  std::ifstream file(name, std::ios::binary);
   if (!file) return std::nullopt;
   std::string bytes;
   char buffer[65536];
