@@ -25,11 +25,12 @@
   (puthash (file-truename (eglot--uri-to-path uri)) diagnostics vln-test-published))
 
 (defun vln-test-wait (what predicate)
-  "Wait for PREDICATE; the limit only keeps a hang from lasting."
+  "Wait for PREDICATE; the limit only keeps a hang from lasting.
+WHAT says what did not come: a text, or a function that gives it."
   (let ((limit (+ (float-time) 60)))
     (while (and (not (funcall predicate)) (< (float-time) limit))
       (accept-process-output nil 0.05))
-    (or (funcall predicate) (vln-test-fail "no %s" what))))
+    (or (funcall predicate) (vln-test-fail "no %s" (if (functionp what) (funcall what) what)))))
 
 (defun vln-test-check (file)
   "vln check's findings for FILE, as \"LINE: error|warning: message\"."
@@ -67,8 +68,9 @@ same lines, severities and messages (a message may say more after check's)."
     (find-file file)
     (unless (eq major-mode 'vln-mode) (vln-test-fail "%s is not in vln-mode" name))
     (unless (eglot-current-server) (apply #'eglot (eglot--guess-contact)))
-    (vln-test-wait (format "diagnostics for %s that agree with vln check: got %S, check says %S" name
-                           (vln-test-shown (gethash file vln-test-published)) (vln-test-check file))
+    (vln-test-wait (lambda ()
+                     (format "diagnostics for %s that agree with vln check: got %S, check says %S" name
+                             (vln-test-shown (gethash file vln-test-published)) (vln-test-check file)))
                    (lambda () (vln-test-agrees file)))
     file))
 
