@@ -19,9 +19,10 @@ packages_for() {
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick libxtst-dev" ;;
     # Everything `make test` builds and runs.
     test) echo "$(packages_for run) $(packages_for build) $(packages_for desktop) $(packages_for lsp)" ;;
-    # The language server's client tests: Node and npm, and neovim. A nodejs
-    # from elsewhere may bring its own npm, which Debian's npm would clash with.
-    lsp) echo "nodejs neovim"; command -v npm >/dev/null || echo "npm" ;;
+    # The language server's client tests: Node and npm, neovim, and Emacs
+    # with eglot (emacs-nox has no X of its own to bring). A nodejs from
+    # elsewhere may bring its own npm, which Debian's npm would clash with.
+    lsp) echo "nodejs neovim emacs-nox elpa-eglot"; command -v npm >/dev/null || echo "npm" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).

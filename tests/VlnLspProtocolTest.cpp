@@ -10,6 +10,7 @@
 #include "tools/vln/lsp/LspFraming.h"
 #include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/LspServer.h"
+#include "tools/vln/reading/Utf8.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ TEST(LspProtocol, AnswersHostileMessagesAndGoesOn) {
     int errorCode;       // the error it gets (id null unless the message had one), 0 for none
   };
   const std::string ping = Frame(Request(9, "shutdown"));
+  const std::string kana = JsonText(Notification("no/such", {{"text", "\u3042\u3044\u3046"}}));
   const std::vector<Row> rows = {
       {"a header line without a colon", "garbage\r\n\r\n", -32700},
       {"a Content-Length that is no number", "Content-Length: ten\r\n\r\n{}", -32700},
@@ -93,6 +95,14 @@ TEST(LspProtocol, AnswersHostileMessagesAndGoesOn) {
        Frame(Notification("textDocument/didChange", {{"textDocument", Document}, {"contentChanges", Json::array()}})), 0},
       {"a cancelled request", Frame(Notification("$/cancelRequest", {{"id", 3}})), 0},
       {"initialize again", Initialize(), -32600},
+      // The message right after a bad one is read, wherever it begins.
+      {"a line without a colon right in front of the next header", "garbage\r\n", -32700},
+      {"a Content-Length that counts characters, not bytes",
+       "Content-Length: " + std::to_string(Utf8ToUtf16(kana).size()) + "\r\n\r\n" + kana, -32700},
+      {"a Content-Length that takes in the next message's header",
+       "Content-Length: " + std::to_string(kana.size() + 12) + "\r\n\r\n" + kana, -32700},
+      {"a whole header over 64 KiB", "Content-Length: 2\r\nX-Pad: " + std::string(65536, 'a') + "\r\n\r\n{}",
+       -32700},
   };
   for (const Row& row : rows) {
     const Session session = Converse(Initialize() + row.input + ping + Frame(Notification("exit")));
