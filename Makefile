@@ -171,11 +171,15 @@ editors-test: vsix-vln wasm
 	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
 	cd $(VSCODE) && VLN_WASM=$(CURDIR)/$(VSIX_WASM) node --test test/wasm/*.test.js test/browser/*.test.js
 
-vscode-test: vsix
+# Whether this Node has a code-server release is asked first, before any
+# package is installed or built. The universal package, with no native vln,
+# is tried twice: vln.wasm beside the workbench, then in the browser's web
+# worker extension host.
+vscode-test:
+	@$(VSCODE)/test/vscode/install-code-server.sh --check
 	@$(DEPS) editors code-server
+	@$(MAKE) --no-print-directory vsix
 	$(VSCODE)/test/vscode/install-code-server.sh
 	cd $(VSCODE) && node --test test/vscode/vscode.test.js
-# The universal package, with no native vln: vln.wasm beside the workbench,
-# then in the browser's web worker extension host.
 	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=wasm node --test test/vscode/vscode.test.js
 	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=web node --test test/vscode/vscode.test.js
