@@ -8,6 +8,8 @@
 #   make windows           velnori.exe and vln.exe for Windows (mingw-w64, build-windows/)
 #   make windows-test      the Windows programs' tests under Wine
 #   make package           the Debian package, build/velnori_VERSION_amd64.deb
+#   make wasm              vln as WebAssembly for WASI, build-wasm/tools/vln/vln.wasm
+#   make wasm-test         vln.wasm's tests under Node (make test runs them too)
 
 SANITIZE ?=
 TEST ?=
@@ -49,8 +51,12 @@ programs: deps-run
 	  { set -x; cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVELNORI_TESTS=OFF -DVELNORI_BENCH=OFF; }
 	cmake --build $(BUILD) -j $(JOBS) --target velnori vln
 
+# vln.wasm's tests follow the native ones; the sanitizers have no WASI build.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
+ifneq ($(SANITIZE),1)
+	@$(MAKE) --no-print-directory wasm-test
+endif
 
 # The reader itself. Without a display Qt would abort with a page of
 # messages; one line says what is wrong instead, before anything is
@@ -63,11 +69,12 @@ run:
 	@$(MAKE) --no-print-directory programs
 	$(BUILD)/window/velnori
 
-bench: deps
+bench: deps wasm
 	cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-release -j $(JOBS)
 	@for b in build-release/bench/*_bench; do echo "== $$b"; $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true; done
 	@echo "== window start-up (its own Xvfb and openbox)"; bench/window/WindowStart.sh build-release
+	@echo "== vln.wasm under Node against the native vln"; bench/wasm/WasmAgainstNative.sh build-release build-wasm
 
 # Fuzzing: clang's libFuzzer with AddressSanitizer and UBSan. Each fuzzer
 # starts from a scratch copy of its seeds in fuzz/corpus/; a crash fails.
@@ -105,7 +112,21 @@ package-check: package
 	packaging/check-package.sh $(BUILD)
 
 clean:
-	rm -rf build build-asan build-release build-windows
+	rm -rf build build-asan build-release build-windows build-wasm
+
+# vln as WebAssembly for WASI, cross-built with Debian's clang 14 and
+# wasi-libc and shrunk by Binaryen's wasm-opt; its tests run the golden cases
+# and the language-server clients against it under Node's WASI.
+.PHONY: wasm wasm-test
+wasm:
+	@$(DEPS) wasm
+	@[ -f build-wasm/Makefile ] || \
+	  { set -x; cmake -S . -B build-wasm -DCMAKE_TOOLCHAIN_FILE=cmake/wasm32-wasi.cmake \
+	    -DCMAKE_BUILD_TYPE=Release; }
+	cmake --build build-wasm -j $(JOBS)
+
+wasm-test: wasm
+	cd build-wasm && ctest --output-on-failure -j $(JOBS) $(if $(TEST),-R '$(TEST)')
 
 # The editor extensions (editors/): velnori-linux-x64.vsix for VS Code, whose
 # vln needs nothing but the C and C++ runtimes (no Qt, no Graphviz: the map

@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -102,11 +103,17 @@ BENCHMARK_CAPTURE(BM_Command, load, Load)->Arg(100000)->Arg(10000)->Unit(benchma
 BENCHMARK_CAPTURE(BM_Command, check, Check)->Arg(100000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Command, map_dot, MapDot)->Arg(100000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// The vln program; another build's (VLN_PROGRAM) may be timed in its place.
+const char* Program() {
+  const char* program = std::getenv("VLN_PROGRAM");
+  return program != nullptr ? program : VLN_PROGRAM;
+}
+
 // The vln program's words for `word` ("play" loads the story) on `path`.
 std::vector<std::string> ProgramArgs(const std::string& word, const std::string& path) {
-  if (word == "play") return {VLN_PROGRAM, "play", "--json", path, "open"};
-  if (word == "map") return {VLN_PROGRAM, "map", path, "-o", path + ".dot"};
-  return {VLN_PROGRAM, word, path};
+  if (word == "play") return {Program(), "play", "--json", path, "open"};
+  if (word == "map") return {Program(), "map", path, "-o", path + ".dot"};
+  return {Program(), word, path};
 }
 
 // Runs the vln program, output thrown away, as an author runs it; false when
@@ -119,7 +126,7 @@ bool RunProgram(std::vector<std::string> args) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   pid_t child = 0;
-  const int failed = posix_spawn(&child, VLN_PROGRAM, &actions, nullptr, argv.data(), environ);
+  const int failed = posix_spawn(&child, Program(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   return failed == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&

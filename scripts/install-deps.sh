@@ -18,12 +18,15 @@ packages_for() {
     # libxtst-dev: bench/win32/WineKeyToCaption.sh presses keys through XTest.
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick libxtst-dev" ;;
     # Everything `make test` builds and runs.
-    test) echo "$(packages_for run) $(packages_for build) $(packages_for desktop) $(packages_for lsp)" ;;
+    test) echo "$(packages_for run) $(packages_for build) $(packages_for desktop) $(packages_for lsp) $(packages_for wasm)" ;;
     # The language server's client tests: Node and npm, neovim, and Emacs
     # with eglot (emacs-nox has no X of its own to bring). A nodejs from
     # elsewhere may bring its own npm, which Debian's npm would clash with.
     lsp) echo "nodejs neovim emacs-nox elpa-eglot"; command -v npm >/dev/null || echo "npm" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
+    # vln as WebAssembly for WASI (make wasm): clang and lld 14 with the wasm32
+    # C and C++ libraries, Binaryen's wasm-opt, llvm-ar, and Node to run it.
+    wasm) echo "$(packages_for compile) clang-14 lld-14 llvm-14 wasi-libc libc++-14-dev-wasm32 libc++abi-14-dev-wasm32 libclang-rt-14-dev-wasm32 binaryen nodejs" ;;
     # Cross-building for Windows and its tests under Wine (locales: Wine
     # needs a Japanese locale, which scripts/wine-run.sh makes).
     windows) echo "g++-mingw-w64-x86-64 googletest wine wine64 locales numlockx" ;;

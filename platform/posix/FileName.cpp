@@ -1,4 +1,4 @@
-#include "platform/FileName.h"
+#include "platform/FilePath.h"
 
 // A POSIX name is the bytes it was given, whatever their encoding.
 std::filesystem::path FilePathFrom(const std::string& name) { return name; }

@@ -1,4 +1,4 @@
-#include "platform/FileName.h"
+#include "platform/FilePath.h"
 
 #include "platform/win32/WideText.h"
 

@@ -1,8 +1,6 @@
 #include "tools/vln/lsp/LspServer.h"
 
-#include <exception>
-#include <new>
-
+#include "platform/TryRun.h"
 #include "tools/vln/lsp/LspCapabilities.h"
 #include "tools/vln/lsp/LspRequests.h"
 #include "tools/vln/reading/Utf8.h"
@@ -66,11 +64,11 @@ void LspServer::RefuseFrame(const LspFrame& frame) {
 }
 
 bool LspServer::Handle(std::string_view body) {
-  Json message;
-  try {
-    message = Json::parse(body);
-  } catch (const Json::parse_error& error) {
-    Reply(nullptr, LspError{LspErrorCode::ParseError, std::string("message is not JSON: ") + error.what()});
+  // The form that throws nothing: where there are no exceptions (WASI) the
+  // other would end the server at the first message that is not JSON.
+  const Json message = Json::parse(body, nullptr, false);
+  if (message.is_discarded()) {
+    Reply(nullptr, LspError{LspErrorCode::ParseError, "message is not JSON"});
     return false;
   }
   HandleMessage(message);
@@ -97,10 +95,8 @@ void LspServer::HandleMessage(const Json& message) {
   const Json& params = given != nullptr ? *given : NoParams;
 
   if (!request) {
-    try {
-      HandleNotification(*method, params);
-    } catch (const std::exception& error) {
-      LogMessage(1, *method + " failed: " + error.what());
+    if (const std::optional<WorkFailure> failure = TryRun([&] { HandleNotification(*method, params); })) {
+      LogMessage(1, *method + " failed: " + failure->What);
     }
     return;
   }
@@ -119,12 +115,9 @@ void LspServer::HandleMessage(const Json& message) {
     return;
   }
   LspReply reply;
-  try {
-    reply = handler->second(params);
-  } catch (const std::bad_alloc&) {
-    reply = LspError{LspErrorCode::RequestFailed, "out of memory"};
-  } catch (const std::exception& error) {
-    reply = LspError{LspErrorCode::InternalError, error.what()};
+  if (const std::optional<WorkFailure> failure = TryRun([&] { reply = handler->second(params); })) {
+    reply = LspError{failure->OutOfMemory ? LspErrorCode::RequestFailed : LspErrorCode::InternalError,
+                     failure->What};
   }
   Reply(*id, reply);
 }

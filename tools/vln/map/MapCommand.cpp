@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <ostream>
@@ -53,13 +52,13 @@ std::string ParseArgs(const std::vector<std::string>& args, MapRequest& request)
   if (stories.size() != 1) return stories.empty() ? "no story given" : "one story at a time";
   request.story = stories.front();
   if (!haveOutput) {
-    request.output = FileNameOf(FilePathFrom(request.story).replace_extension(".svg"));
+    request.output = ReplaceExtension(request.story, ".svg");
   }
   if (request.output == "-") {
     request.format = "dot";
     return "";
   }
-  const std::string extension = LowerCase(FileNameOf(FilePathFrom(request.output).extension()));
+  const std::string extension = LowerCase(ExtensionOf(request.output));
   for (const char* known : {".svg", ".png", ".pdf", ".dot"}) {
     if (extension == known) request.format = extension.substr(1);
   }
@@ -68,9 +67,7 @@ std::string ParseArgs(const std::vector<std::string>& args, MapRequest& request)
            "\": end it in .svg, .png, .pdf or .dot";
   }
   // A story saved as "x.svg" would otherwise be overwritten by its own map.
-  std::error_code ignored;
-  if (std::filesystem::equivalent(FilePathFrom(request.story), FilePathFrom(request.output),
-                                  ignored)) {
+  if (SameFile(request.story, request.output)) {
     return "the map would overwrite the story \"" + request.story + "\": name another file with -o";
   }
   return "";
@@ -83,7 +80,7 @@ std::string WriteFile(const std::string& path,
   std::ofstream file;
   // Unbuffered: the bytes come in large pieces that go out a write each.
   file.rdbuf()->pubsetbuf(nullptr, 0);
-  file.open(FilePathFrom(path), std::ios::binary | std::ios::trunc);
+  OpenToWrite(file, path);
   if (!file) return std::strerror(errno);
   put([&file](std::string_view bytes) {
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

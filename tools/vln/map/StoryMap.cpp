@@ -5,10 +5,10 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <unordered_map>
 
+#include "platform/PartsLock.h"
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/reading/LineMarkup.h"
@@ -110,7 +110,7 @@ class MapBuilder {
   std::vector<uint32_t> stepOf_;
   StoryMap map_;
   std::unordered_map<std::u16string, size_t> missing_;
-  std::mutex keepLists_;  // both shares keep lists
+  PartsMutex keepLists_;  // both shares keep lists
 };
 
 const StoryProbe::Step& MapBuilder::KeptStep(size_t index, int16_t flags, Stepper& stepper) {
@@ -232,7 +232,7 @@ void MapBuilder::AddJumpMoves(const LineMarkup& markup, const StoryProbe::Step& 
 }
 
 std::u16string_view MapBuilder::KeepList(const std::u16string& list) {
-  const std::lock_guard<std::mutex> hold(keepLists_);
+  const PartsLock hold(keepLists_);
   return map_.KeptLists.emplace_back(list);
 }
 

@@ -1,0 +1,7 @@
+// WASI builds have no exceptions: nothing is thrown to be caught.
+#include "platform/TryRun.h"
+
+std::optional<WorkFailure> TryRun(const std::function<void()>& work) {
+  work();
+  return std::nullopt;
+}
