@@ -7,7 +7,7 @@ const { isServerLineEndFix } = require('./lineEndProblems');
 // The language client over `vln lsp`: everything an editor shows about a
 // story (findings, definitions, references, renames, completion, hover,
 // outline, quick fixes, semantic tokens) comes from the server.
-// Lone LFs the file holds but the document no longer shows are put in
+// Lone LFs the file holds but the document shows as line breaks are put in
 // Problems beside the server's findings (lineEnds), without doubling one.
 function createClient(context, lineEnds, closing = { now: false }) {
   const configured = vscode.workspace.getConfiguration('velnori').get('vlnPath');
