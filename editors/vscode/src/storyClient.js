@@ -8,7 +8,7 @@ const { isServerLineEndFix } = require('./lineEndProblems');
 // story (findings, definitions, references, renames, completion, hover,
 // outline, quick fixes, semantic tokens) comes from the server, which
 // serverClient starts (./browser/serverClient in VS Code for the Web).
-// Lone LFs the file holds but the document no longer shows are put in
+// Lone LFs the file holds but the document shows as line breaks are put in
 // Problems beside the server's findings (lineEnds), without doubling one.
 function createClient(context, lineEnds, closing = { now: false }) {
   let usual = null; // the client's own error handling, while not closing

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <fstream>
 
+#include "platform/FileName.h"
 #include "platform/StoryDecoder.h"
 #include "tools/vln/lsp/StoryAnalysis.h"
 
@@ -44,13 +44,10 @@ SavedStory SavedStoryOf(std::string_view bytes) {
 }
 
 std::optional<SavedStory> ReadSavedStory(const std::string& path, size_t maxBytes) {
-  // The path comes from a URI, so it is UTF-8 on every platform.
-  const std::filesystem::path name(std::u8string(path.begin(), path.end()));
-  // A FIFO or a device would block or never end.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(name, error)) return std::nullopt;
-  std::ifstream file(name, std::ios::binary);
-  if (!file) return std::nullopt;
+  // The path comes from a URI, so it is UTF-8 on every platform, as the
+  // program's file names are.
+  std::ifstream file;
+  if (!OpenRegularToRead(file, path)) return std::nullopt;
   std::string bytes;
   char buffer[65536];
   while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
