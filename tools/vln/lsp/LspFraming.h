@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -68,7 +69,7 @@ class LspFrameReader {
   bool ended_ = false;
   // The input since the last header is no message: look for the next one.
   bool resync_ = false;
-  static constexpr size_t NoBody = SIZE_MAX;
+  static constexpr size_t NoBody = std::numeric_limits<size_t>::max();
   // Where the body Next returned last begins in the buffer.
   size_t bodyStart_ = NoBody;
   // The end of the last body read again for the messages inside it.
