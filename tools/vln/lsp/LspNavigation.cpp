@@ -1,5 +1,6 @@
 // Definition, references, rename and the count of ways in above each label.
 #include "tools/vln/lsp/LspRequests.h"
+#include "tools/vln/lsp/LspTextWriter.h"
 #include "tools/vln/lsp/LspServer.h"
 #include "tools/vln/lsp/StoryLabels.h"
 #include "tools/vln/lsp/StoryNavigation.h"
@@ -53,13 +54,19 @@ LspReply Rename(LspDocument& document, int64_t pos, const Json& params) {
 
 LspReply CodeLens(LspDocument& document, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
-  Json lenses = Json::array();
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw('[');
   for (const LabelWays& ways : WaysIntoLabelLines(analysis)) {
     const int64_t start = analysis.Lines().Lines()[ways.Line].Start;
-    const std::string title = std::to_string(ways.Count) + (ways.Count == 1 ? " way in" : " ways in");
-    lenses.push_back({{"range", document.StoryRange(start, 0)}, {"command", {{"title", title}, {"command", ""}}}});
+    out.Raw(reply.Text.size() == 1 ? "{\"range\":" : ",{\"range\":");
+    out.StoryRange(start, 0);
+    out.Raw(",\"command\":{\"title\":\"");
+    out.Number(ways.Count);
+    out.Raw(ways.Count == 1 ? " way in\",\"command\":\"\"}}" : " ways in\",\"command\":\"\"}}");
   }
-  return lenses;
+  out.Raw(']');
+  return reply;
 }
 
 }  // namespace

@@ -30,6 +30,16 @@ void LspServer::AddRequest(std::string method, Handler handler) {
 void LspServer::Send(const Json& message) { out_.Write(FramedMessage(JsonText(message))); }
 
 void LspServer::Reply(const Json& id, const LspReply& reply) {
+  if (const LspResultText* text = std::get_if<LspResultText>(&reply)) {
+    // The message as below would make it, with the result's own text and
+    // without a copy of it.
+    const std::string head = R"({"jsonrpc":"2.0","id":)" + JsonText(id) + R"(,"result":)";
+    out_.Write(FrameHeader(head.size() + text->Text.size() + 1));
+    out_.Write(head);
+    out_.Write(text->Text);
+    out_.Write("}");
+    return;
+  }
   Json message;
   message["jsonrpc"] = "2.0";
   message["id"] = id;

@@ -28,7 +28,12 @@ inline constexpr int ServerNotInitialized = -32002;
 inline constexpr int RequestFailed = -32803;
 }  // namespace LspErrorCode
 
-using LspReply = std::variant<Json, LspError>;
+// A result already written as JSON text (see LspTextWriter).
+struct LspResultText {
+  std::string Text;
+};
+
+using LspReply = std::variant<Json, LspError, LspResultText>;
 
 // The language server's state between messages: the open documents and where
 // the conversation stands. It translates each message to the story functions

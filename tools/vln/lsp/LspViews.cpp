@@ -1,6 +1,7 @@
 // Hover, outline, folding and semantic tokens: ways of looking at the text.
 #include "tools/vln/lsp/LspCapabilities.h"
 #include "tools/vln/lsp/LspRequests.h"
+#include "tools/vln/lsp/LspTextWriter.h"
 #include "tools/vln/lsp/StoryHover.h"
 #include "tools/vln/lsp/StoryTokens.h"
 #include "tools/vln/map/StoryMap.h"
@@ -28,20 +29,30 @@ Json PassageRange(LspDocument& document, const StoryMap::Passage& passage) {
 
 LspReply Symbols(LspDocument& document, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
-  Json symbols = Json::array();
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw('[');
   for (const StoryMap::Passage& passage : analysis.Map().Passages) {
-    const int64_t start = analysis.Lines().Lines()[passage.FirstLine].Start;
+    const auto& lines = analysis.Lines().Lines();
+    const int64_t start = lines[passage.FirstLine].Start;
     std::string name = Utf8Of(passage.Label.empty() ? passage.FirstText : passage.Label);
     if (name.empty()) name = "line " + std::to_string(passage.FileLine);
-    Json symbol;
-    symbol["name"] = std::move(name);
-    if (!passage.Label.empty()) symbol["detail"] = Utf8Of(passage.FirstText);
-    symbol["kind"] = SymbolKindNamespace;
-    symbol["range"] = PassageRange(document, passage);
-    symbol["selectionRange"] = document.StoryRange(start, static_cast<int64_t>(passage.Label.size()));
-    symbols.push_back(std::move(symbol));
+    out.Raw(reply.Text.size() == 1 ? "{\"name\":" : ",{\"name\":");
+    out.String(name);
+    if (!passage.Label.empty()) {
+      out.Raw(",\"detail\":");
+      out.String(passage.FirstText);
+    }
+    out.Raw(",\"kind\":");
+    out.Number(SymbolKindNamespace);
+    out.Raw(",\"range\":");
+    out.StoryRange(start, lines[passage.LastLine].End - start);
+    out.Raw(",\"selectionRange\":");
+    out.StoryRange(start, static_cast<int64_t>(passage.Label.size()));
+    out.Raw('}');
   }
-  return symbols;
+  out.Raw(']');
+  return reply;
 }
 
 LspReply Folding(LspDocument& document, const Json&) {
@@ -61,9 +72,15 @@ LspReply SemanticTokens(LspDocument& document, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
   const EditorStory& story = analysis.Story();
   const EditorLines& lines = document.Lines();
-  std::vector<size_t> data;
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw("{\"data\":[");
   size_t lastLine = 0;
   size_t lastStart = 0;
+  const auto number = [&](size_t value) {
+    if (reply.Text.back() != '[') out.Raw(',');
+    out.Number(value);
+  };
   for (const StoryToken& token : StoryTokensOf(analysis)) {
     const size_t from = story.EditorOffset(token.Pos);
     const size_t to = story.EditorOffset(token.Pos + token.Length);
@@ -75,16 +92,17 @@ LspReply SemanticTokens(LspDocument& document, const Json&) {
       if (end <= start) continue;
       const EditorPosition a = PositionAt(lines, start, document.Encoding());
       const EditorPosition b = PositionAt(lines, end, document.Encoding());
-      data.push_back(a.Line - lastLine);
-      data.push_back(a.Line == lastLine ? a.Character - lastStart : a.Character);
-      data.push_back(b.Character - a.Character);
-      data.push_back(SemanticTokenType(token.TokenKind));
-      data.push_back(SemanticTokenModifiers(token.TokenKind));
+      number(a.Line - lastLine);
+      number(a.Line == lastLine ? a.Character - lastStart : a.Character);
+      number(b.Character - a.Character);
+      number(static_cast<size_t>(SemanticTokenType(token.TokenKind)));
+      number(static_cast<size_t>(SemanticTokenModifiers(token.TokenKind)));
       lastLine = a.Line;
       lastStart = a.Character;
     }
   }
-  return Json{{"data", std::move(data)}};
+  out.Raw("]}");
+  return reply;
 }
 
 }  // namespace
