@@ -56,12 +56,12 @@ struct Session {
   }
 };
 
-Session Converse(const std::string& input) {
-  // A few bytes at a time, so that every message is cut somewhere.
-  MemoryBytesIn in(input, 7);
+// A few bytes at a time by default, so that every message is cut somewhere.
+Session Converse(const std::string& input, size_t bytesAtATime = 7, LspReading reading = LspReading::Ahead) {
+  MemoryBytesIn in(input, bytesAtATime);
   MemoryBytesOut out;
   Session session;
-  session.status = RunLspSession(in, out);
+  session.status = RunLspSession(in, out, reading);
   MemoryBytesIn replies(out.Bytes, out.Bytes.size());
   LspFrameReader reader(replies, 1 << 30);
   for (LspFrame frame = reader.Next(); frame.FrameKind == LspFrame::Kind::Message; frame = reader.Next()) {
@@ -130,6 +130,47 @@ TEST(LspProtocol, KeepsTheConversationsOrder) {
     const Json* answer = session.Answer(2);
     ASSERT_NE(answer, nullptr) << row.reason;
     EXPECT_EQ(answer->contains("error") ? (*answer)["error"]["code"].get<int>() : 0, row.errorCode) << row.reason;
+  }
+}
+
+// A request that a message already read cancels, or whose document it
+// changes, gets the error at once and delays nothing after it. Read in turn,
+// with the whole input there from the start, what is read ahead is certain.
+TEST(LspProtocol, AnswersOvertakenRequestsWithAnError) {
+  struct Row {
+    const char* reason;
+    std::string request;  // request 2
+    std::string after;
+    int errorCode;  // of request 2, 0 when it is answered
+  };
+  const std::string tokens = Frame(Request(2, "textDocument/semanticTokens/full", {{"textDocument", Document}}));
+  const auto change = [](const std::string& uri) {
+    return Frame(Notification("textDocument/didChange",
+                              {{"textDocument", {{"uri", uri}, {"version", 2}}}, {"contentChanges", {{{"text", "[s]b"}}}}}));
+  };
+  const auto cancel = [](int id) { return Frame(Notification("$/cancelRequest", {{"id", id}})); };
+  const std::vector<Row> rows = {
+      {"its document changed after it", tokens, change("file:///s.vln"), -32801},
+      {"its document closed after it", tokens, Frame(Notification("textDocument/didClose", {{"textDocument", Document}})), -32801},
+      {"cancelled", tokens, cancel(2), -32800},
+      {"another request cancelled", tokens, cancel(7), 0},
+      {"another document changed", tokens, Frame(Notification("textDocument/didOpen", {{"textDocument", {{"uri", "file:///t.vln"}, {"version", 1}, {"text", "x"}}}})) + change("file:///t.vln"), 0},
+      {"shutdown is answered whatever follows", Frame(Request(2, "shutdown")), cancel(2), 0},
+      {"a change before it", change("file:///s.vln") + tokens, "", 0},
+  };
+  for (const Row& row : rows) {
+    const std::string input =
+        Initialize() + Open("[s]a") + row.request + row.after + Frame(Request(3, "shutdown")) + Frame(Notification("exit"));
+    const Session session = Converse(input, input.size(), LspReading::InTurn);
+    const Json* answer = session.Answer(2);
+    ASSERT_NE(answer, nullptr) << row.reason;
+    EXPECT_EQ(answer->contains("error") ? (*answer)["error"]["code"].get<int>() : 0, row.errorCode) << row.reason;
+    // The change that overtook it still counts.
+    const std::vector<Json> published = session.Of("textDocument/publishDiagnostics");
+    ASSERT_FALSE(published.empty()) << row.reason;
+    if (row.after.find("file:///s.vln") != std::string::npos && row.after.find("didChange") != std::string::npos) {
+      EXPECT_EQ(published.back()["version"], 2) << row.reason;
+    }
   }
 }
 

@@ -75,6 +75,16 @@ void LspServer::RefuseFrame(const LspFrame& frame) {
   }
 }
 
+void LspServer::Handle(const LspIncoming& incoming) {
+  if (incoming.Frame.FrameKind != LspFrame::Kind::Message) {
+    RefuseFrame(incoming.Frame);
+  } else if (!incoming.Message) {
+    Reply(nullptr, LspError{LspErrorCode::ParseError, incoming.ParseProblem});
+  } else {
+    HandleMessage(*incoming.Message);
+  }
+}
+
 void LspServer::Handle(std::string_view body) {
   Json message;
   try {
@@ -127,15 +137,51 @@ void LspServer::HandleMessage(const Json& message) {
     Reply(*id, LspError{LspErrorCode::MethodNotFound, "no such method: " + *method});
     return;
   }
+  Reply(*id, Answer(*id, *method, handler->second, params));
+}
+
+namespace {
+
+LspError Overtaken(int code) {
+  return code == LspErrorCode::RequestCancelled
+             ? LspError{code, "the request was cancelled"}
+             : LspError{code, "the document changed after the request was sent; ask again"};
+}
+
+}  // namespace
+
+LspReply LspServer::Answer(const Json& id, const std::string& method, const Handler& handler, const Json& params) {
+  // The conversation's own requests are answered whatever follows them.
+  const bool mayBeOvertaken = inbox_ != nullptr && method != "initialize" && method != "shutdown";
+  if (mayBeOvertaken) {
+    const Json* document = Member(params, "textDocument");
+    const std::string uri = document != nullptr ? StringMember(*document, "uri").value_or("") : "";
+    if (const int code = inbox_->StartRequest(id, uri); code != 0) {
+      inbox_->EndRequest();
+      return Overtaken(code);
+    }
+    SetRunningInbox(inbox_);
+  }
+  // The diagnostics of the text a request is about go out before its
+  // answer: the analysis is the same, and the editor hears of the text in
+  // the order it sent it.
+  if (initialized_) PublishDue();
   LspReply reply;
   try {
-    reply = handler->second(params);
+    reply = handler(params);
+  } catch (const LspOvertaken&) {
+    // The code comes from the inbox below.
   } catch (const std::bad_alloc&) {
     reply = LspError{LspErrorCode::RequestFailed, "out of memory"};
   } catch (const std::exception& error) {
     reply = LspError{LspErrorCode::InternalError, error.what()};
   }
-  Reply(*id, reply);
+  if (mayBeOvertaken) {
+    SetRunningInbox(nullptr);
+    // An answer about a text the editor no longer holds would mislead it.
+    if (const int code = inbox_->EndRequest(); code != 0) return Overtaken(code);
+  }
+  return reply;
 }
 
 void LspServer::HandleNotification(const std::string& method, const Json& params) {
@@ -150,8 +196,8 @@ void LspServer::HandleNotification(const std::string& method, const Json& params
   } else if (method == "textDocument/didClose") {
     DidClose(params);
   }
-  // Anything else ("initialized", "$/cancelRequest": every request is
-  // answered before the next message is read) needs nothing.
+  // Anything else ("initialized"; "$/cancelRequest", which the inbox has
+  // seen while its request waited or ran) needs nothing.
 }
 
 LspReply LspServer::Initialize(const Json& params) {
@@ -262,20 +308,18 @@ void LspServer::Publish(LspDocument& document) {
   out_.Write(message);
 }
 
-int RunLspSession(ByteSource& in, ByteSink& out) {
+int RunLspSession(ByteSource& in, ByteSink& out, LspReading reading) {
   LspServer server(out);
   LspFrameReader reader(in, LspServer::MaxMessageBytes);
+  LspInbox inbox(reader, reading);
+  server.UseInbox(&inbox);
   while (!server.Exited()) {
     // Diagnostics wait only while more messages are already there: a burst
     // of changes is analysed once, and nothing is published late.
-    if (!reader.HasWholeMessage()) server.PublishDue();
-    LspFrame frame = reader.Next();
-    if (frame.FrameKind == LspFrame::Kind::End) break;
-    if (frame.FrameKind == LspFrame::Kind::Message) {
-      server.Handle(frame.Body);
-    } else {
-      server.RefuseFrame(frame);
-    }
+    if (!inbox.HasMessage()) server.PublishDue();
+    const LspIncoming incoming = inbox.Next();
+    if (incoming.Frame.FrameKind == LspFrame::Kind::End) break;
+    server.Handle(incoming);
   }
   return server.ExitStatus();
 }

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "platform/StoryDecoder.h"
+#include "tools/vln/lsp/LspInbox.h"
 #include "tools/vln/lsp/LspJson.h"
 
 void LspTextWriter::Number(size_t value) {
@@ -45,6 +46,7 @@ void LspTextWriter::Position(size_t offset) {
 }
 
 void LspTextWriter::StoryRange(int64_t pos, int64_t length) {
+  if (++ranges_ % 1024 == 0) StopIfOvertaken();
   const EditorStory& story = document_.Analysis().Story();
   const size_t from = story.EditorOffset(pos);
   const size_t to = std::max(from, story.EditorOffset(pos + std::max<int64_t>(length, 0)));

@@ -23,10 +23,12 @@ class LspTextWriter {
   void String(std::u16string_view text);
   // {"line":..,"character":..} of an editor offset.
   void Position(size_t offset);
-  // {"start":..,"end":..} of the story units [pos, pos + length).
+  // {"start":..,"end":..} of the story units [pos, pos + length). Every
+  // so many ranges, a request overtaken while it is answered stops here.
   void StoryRange(int64_t pos, int64_t length);
 
  private:
+  size_t ranges_ = 0;
   std::string& out_;
   LspDocument& document_;
 };

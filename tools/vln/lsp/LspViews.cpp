@@ -1,5 +1,6 @@
 // Hover, outline, folding and semantic tokens: ways of looking at the text.
 #include "tools/vln/lsp/LspCapabilities.h"
+#include "tools/vln/lsp/LspInbox.h"
 #include "tools/vln/lsp/LspRequests.h"
 #include "tools/vln/lsp/LspTextWriter.h"
 #include "tools/vln/lsp/StoryHover.h"
@@ -81,7 +82,9 @@ LspReply SemanticTokens(LspDocument& document, const Json&) {
     if (reply.Text.back() != '[') out.Raw(',');
     out.Number(value);
   };
+  size_t count = 0;
   for (const StoryToken& token : StoryTokensOf(analysis)) {
+    if (++count % 4096 == 0) StopIfOvertaken();
     const size_t from = story.EditorOffset(token.Pos);
     const size_t to = story.EditorOffset(token.Pos + token.Length);
     // A token runs over a lone LF, where the editor has two lines: one
