@@ -10,6 +10,7 @@
 #include "tools/vln/lsp/LspFraming.h"
 #include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/LspServer.h"
+#include "tools/vln/map/MapRender.h"
 
 namespace {
 
@@ -243,7 +244,19 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
       "[start]Morning.\r\nGet up??[up],[sleep]\r\n[up]Up.::AON\r\nOut.>>[road]\r\n[sleep]Sleep.::AOFF\r\n"
       "[road]Road.>>A[bus],[late]\r\n[bus]Bus.::END\r\n[late]Late.::END\r\n";
   const auto at = [](int line, int character) { return Json{{"position", At(line, character)}}; };
+  // 301 passages, each a choice of the next two.
+  std::string wide = "[p0]start\r\n";
+  for (int p = 1; p <= 301; ++p) {
+    wide += "[p" + std::to_string(p) + "]go??[p" + std::to_string(p + 1) + "],[p" + std::to_string(p + 2) + "]\r\n";
+  }
+  const bool svg = CanRenderMaps();
   const std::vector<Row> rows = {
+      {"too many events to play", worked, "velnori/play", {{"events", std::vector<std::string>(10001, "down")}},
+       "/error/code", -32602},
+      {"a new name of 2,000 bytes", worked, "textDocument/rename",
+       {{"position", At(5, 3)}, {"newName", std::string(2000, 'n')}}, "/error/code", -32602},
+      {"a map too big to lay out beside the requests", wide, "velnori/map", {{"format", "svg"}},
+       svg ? "/error/code" : "/result/format", svg ? Json(-32803) : Json("dot")},
       {"play starts loaded, then each event", worked, "velnori/play", {{"events", {"down", "1"}}}, "/result/steps/2",
        Json::parse(R"({"event":"1","caption":"Up.","pos":54,"choice":"","flags":[-1,0,0,0,0],"minimized":false,)"
                    R"("length":150,"message":null,"dialog":null,"line":2})")},

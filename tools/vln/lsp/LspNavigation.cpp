@@ -9,6 +9,10 @@
 
 namespace {
 
+// A name is typed; one longer than this is no label anyone reads, and every
+// target naming it would carry it too.
+constexpr size_t MaxNewNameBytes = 1024;
+
 Json Location(LspDocument& document, const StoryPlace& place) {
   return {{"uri", document.Uri()}, {"range", document.StoryRange(place.Pos, place.Length)}};
 }
@@ -46,6 +50,11 @@ LspReply PrepareRename(LspDocument& document, int64_t pos, const Json&) {
 LspReply Rename(LspDocument& document, int64_t pos, const Json& params) {
   const std::optional<std::string> newName = StringMember(params, "newName");
   if (!newName) return LspError{LspErrorCode::InvalidParams, "params.newName is missing"};
+  if (newName->size() > MaxNewNameBytes) {
+    return LspError{LspErrorCode::InvalidParams, "params.newName is " + std::to_string(newName->size()) +
+                                                     " bytes long; a label's new name is at most " +
+                                                     std::to_string(MaxNewNameBytes)};
+  }
   std::string why;
   const std::vector<StoryEdit> edits = RenameLabel(document.Analysis(), pos, Utf8ToUtf16(*newName), why);
   if (edits.empty()) return LspError{LspErrorCode::RequestFailed, why};
