@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/StoryAnalysis.h"
+#include "tools/vln/lsp/StoryNavigation.h"
+#include "tools/vln/map/StoryMap.h"
 
 namespace {
 
@@ -26,6 +29,16 @@ std::vector<std::string> Seen(StoryAnalysis& analysis, size_t editorSize) {
     seen.push_back(std::to_string(lines[i].Start) + "-" + std::to_string(lines[i].End) + " line " +
                    std::to_string(analysis.Lines().FileLineAt(lines[i].End)) +
                    (analysis.Reached()[i] ? " reached" : ""));
+  }
+  for (const StoryMap::Passage& p : analysis.Map().Passages) {
+    seen.push_back("passage " + std::to_string(p.FirstLine) + "-" + std::to_string(p.LastLine) + " " +
+                   Utf8Of(p.Label) + " " + Utf8Of(p.FirstText) + (p.Reached ? " reached" : ""));
+  }
+  for (const StoryMap::Edge& e : analysis.Map().Edges) {
+    seen.push_back("edge " + std::to_string(e.From) + ">" + std::to_string(e.To) + " " + Utf8Of(e.Item));
+  }
+  for (const LabelWays& ways : analysis.WaysIntoLabels()) {
+    seen.push_back("ways " + std::to_string(ways.Line) + " " + std::to_string(ways.Count));
   }
   std::string places;
   for (size_t offset = 0; offset <= editorSize; ++offset) {
@@ -67,6 +80,8 @@ TEST(PlainLineEdit, TakenOnlyWhereNothingElseChanges) {
     StoryAnalysis analysis(row.text);
     analysis.Findings();
     analysis.Reached();
+    analysis.Map();
+    analysis.WaysIntoLabels();
     std::u16string edited = row.text;
     edited.replace(row.from, row.removed, row.inserted);
     const std::vector<std::string> before = Seen(analysis, row.text.size());
@@ -96,6 +111,8 @@ TEST(PlainLineEdit, EveryEditTakenMatchesANewAnalysis) {
     for (int edit = 0; edit < 20; ++edit) {
       analysis->Findings();
       if (edit % 2 == 0) analysis->Reached();
+      if (edit % 3 == 0) analysis->Map();
+      if (edit % 4 == 0) analysis->WaysIntoLabels();
       const size_t from = random() % (text.size() + 1);
       const size_t removed = random() % std::min<size_t>(text.size() - from + 1, 3);
       const std::u16string inserted(random() % 2 + (removed == 0 ? 1 : 0), typed[random() % typed.size()]);

@@ -66,7 +66,7 @@ LspReply CodeLens(LspDocument& document, const Json&) {
   LspResultText reply;
   LspTextWriter out(reply.Text, document);
   out.Raw('[');
-  for (const LabelWays& ways : WaysIntoLabelLines(analysis)) {
+  for (const LabelWays& ways : analysis.WaysIntoLabels()) {
     const int64_t start = analysis.Lines().Lines()[ways.Line].Start;
     out.Raw(reply.Text.size() == 1 ? "{\"range\":" : ",{\"range\":");
     out.StoryRange(start, 0);

@@ -5,6 +5,7 @@
 #include "story/StoryStrings.h"
 #include "tools/vln/check/CheckMarkup.h"
 #include "tools/vln/check/CheckStory.h"
+#include "tools/vln/lsp/StoryNavigation.h"
 #include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryTargets.h"
 #include "tools/vln/map/StoryMap.h"
@@ -32,6 +33,11 @@ const std::vector<bool>& StoryAnalysis::Reached() {
 const StoryMap& StoryAnalysis::Map() {
   if (!map_) map_ = std::make_unique<StoryMap>(BuildStoryMap(Text(), Lines()));
   return *map_;
+}
+
+const std::vector<LabelWays>& StoryAnalysis::WaysIntoLabels() {
+  if (!ways_) ways_ = std::make_unique<std::vector<LabelWays>>(WaysIntoLabelLines(*this));
+  return *ways_;
 }
 
 const std::vector<std::u16string>& StoryAnalysis::LooseTargets() {
@@ -110,9 +116,30 @@ bool StoryAnalysis::TakeEditInPlainLine(size_t from, size_t removed, std::u16str
       for (CheckFinding::Place& place : finding.Related) follow(place.Pos, place.Length);
     }
   }
+  const std::u16string_view before = Text();
   story_.EditLine(*spot, removed, inserted);
-  // Both hold places in the text, and the map the line's text too.
+  // The index holds places in the text. The map holds lines by their
+  // index, which stay, and views into the text, which move with it; no
+  // view is into the edited line, which begins no passage and holds no
+  // choice.
   targets_.reset();
-  map_.reset();
+  if (map_) {
+    const auto lineFrom = static_cast<size_t>(line.Start - 1);
+    const size_t lineTo = lineFrom + line.Text.size() - static_cast<size_t>(delta);
+    const auto moved = [&](std::u16string_view& view) {
+      const auto first = reinterpret_cast<uintptr_t>(before.data());
+      const auto at = reinterpret_cast<uintptr_t>(view.data());
+      if (at < first || at > first + before.size() * sizeof(char16_t)) return true;  // a list of its own
+      size_t offset = (at - first) / sizeof(char16_t);
+      if (offset + view.size() > lineFrom && offset <= lineTo) return false;
+      if (offset > lineTo) offset = static_cast<size_t>(static_cast<int64_t>(offset) + delta);
+      view = std::u16string_view(Text().data() + offset, view.size());
+      return true;
+    };
+    bool kept = true;
+    for (StoryMap::Passage& passage : map_->Passages) kept = moved(passage.Label) && moved(passage.FirstText) && kept;
+    for (StoryMap::Edge& edge : map_->Edges) kept = moved(edge.Item) && kept;
+    if (!kept) map_.reset();
+  }
   return true;
 }

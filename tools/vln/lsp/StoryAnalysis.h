@@ -11,6 +11,7 @@
 
 class TargetIndex;
 struct StoryMap;
+struct LabelWays;
 
 // Everything the server knows about one version of a document, each part
 // worked out the first time it is asked for: an edit makes a new analysis,
@@ -32,6 +33,8 @@ class StoryAnalysis {
   // Per story line: whether some reading from the first line shows it.
   const std::vector<bool>& Reached();
   const StoryMap& Map();
+  // WaysIntoLabelLines, kept as long as no line's index or landing changes.
+  const std::vector<LabelWays>& WaysIntoLabels();
 
   // Takes an edit of the editor's text (`removed` units at `from` replaced
   // by `inserted`) that stays inside a line of plain text and leaves it
@@ -54,6 +57,7 @@ class StoryAnalysis {
   std::unique_ptr<TargetIndex> targets_;
   std::optional<std::vector<bool>> reached_;
   std::unique_ptr<StoryMap> map_;
+  std::unique_ptr<std::vector<LabelWays>> ways_;
   // Every jump or choice target that does not begin with "[": any line may
   // begin with one. Edits in plain lines leave them as they are.
   std::optional<std::vector<std::u16string>> looseTargets_;
