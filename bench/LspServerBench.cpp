@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -276,17 +277,25 @@ void BM_ShapeEditUntilDiagnostics(benchmark::State& state) {
 }
 BENCHMARK(BM_ShapeEditUntilDiagnostics)->Apply(ShapeArgs);
 
-// `method` asked for right after an edit, as an editor asks for it.
-void TimeRequestAfterEdit(benchmark::State& state, const std::string& method) {
+// `method` asked for right after an edit, as an editor asks for it, with
+// `more` params besides the document's for request `id`.
+void TimeRequestAfterEdit(benchmark::State& state, const std::string& method,
+                          const std::function<std::string(int id)>& more = {}) {
   OpenShape open(state);
   int id = 1;
+  if (more) {
+    // The tokens a delta follows.
+    open.server.Send(R"({"jsonrpc":"2.0","id":1,"method":"textDocument/semanticTokens/full","params":{"textDocument":{"uri":")" +
+                     std::string(Uri) + R"("}}})");
+    open.server.WaitFor(R"("id":1,)");
+  }
   size_t answer = 0;
   for (auto _ : state) {
     open.Edit();
     ++id;
     const auto start = Clock::now();
-    open.server.Send(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" + method +
-                     R"(","params":{"textDocument":{"uri":")" + Uri + R"("}}})");
+    open.server.Send(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" + method + R"(","params":{)" +
+                     (more ? more(id) : "") + R"("textDocument":{"uri":")" + Uri + R"("}}})");
     answer = open.server.WaitFor(R"("id":)" + std::to_string(id) + ",").size();
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
   }
@@ -295,6 +304,32 @@ void TimeRequestAfterEdit(benchmark::State& state, const std::string& method) {
 
 void BM_ShapeSemanticTokens(benchmark::State& state) { TimeRequestAfterEdit(state, "textDocument/semanticTokens/full"); }
 BENCHMARK(BM_ShapeSemanticTokens)->Apply(ShapeArgs);
+// The tokens as an editor that takes deltas asks for them: what changed
+// since the last answer, whose id (the request's before) it names.
+void BM_ShapeSemanticTokensDelta(benchmark::State& state) {
+  TimeRequestAfterEdit(state, "textDocument/semanticTokens/full/delta",
+                       [](int id) { return R"("previousResultId":")" + std::to_string(id - 1) + R"(",)"; });
+}
+BENCHMARK(BM_ShapeSemanticTokensDelta)->Apply(ShapeArgs);
+
+// Typing while the outline is being answered: the edit's diagnostics wait
+// only until the outline's answer sees that its text has changed.
+void BM_ShapeEditBehindSymbols(benchmark::State& state) {
+  OpenShape open(state);
+  int id = 1;
+  for (auto _ : state) {
+    ++id;
+    open.server.Send(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
+                     R"(,"method":"textDocument/documentSymbol","params":{"textDocument":{"uri":")" + Uri + R"("}}})");
+    ++open.version;
+    const auto start = Clock::now();
+    open.server.Send(EditMessage(open.version, ShapeLines / 2 + 2, open.version % 2 == 0));
+    open.server.WaitFor("publishDiagnostics");
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+}
+BENCHMARK(BM_ShapeEditBehindSymbols)->Apply(ShapeArgs);
+
 void BM_ShapeDocumentSymbol(benchmark::State& state) { TimeRequestAfterEdit(state, "textDocument/documentSymbol"); }
 BENCHMARK(BM_ShapeDocumentSymbol)->Apply(ShapeArgs);
 void BM_ShapeCodeLens(benchmark::State& state) { TimeRequestAfterEdit(state, "textDocument/codeLens"); }

@@ -3,6 +3,9 @@
 // editor ranges the answers carry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,18 +60,23 @@ struct Session {
   }
 };
 
-// A few bytes at a time by default, so that every message is cut somewhere.
-Session Converse(const std::string& input, size_t bytesAtATime = 7, LspReading reading = LspReading::Ahead) {
-  MemoryBytesIn in(input, bytesAtATime);
-  MemoryBytesOut out;
+Session SessionOf(const std::string& output, int status) {
   Session session;
-  session.status = RunLspSession(in, out, reading);
-  MemoryBytesIn replies(out.Bytes, out.Bytes.size());
+  session.status = status;
+  MemoryBytesIn replies(output, output.size());
   LspFrameReader reader(replies, 1 << 30);
   for (LspFrame frame = reader.Next(); frame.FrameKind == LspFrame::Kind::Message; frame = reader.Next()) {
     session.messages.push_back(Json::parse(frame.Body));
   }
   return session;
+}
+
+// A few bytes at a time by default, so that every message is cut somewhere.
+Session Converse(const std::string& input, size_t bytesAtATime = 7, LspReading reading = LspReading::Ahead) {
+  MemoryBytesIn in(input, bytesAtATime);
+  MemoryBytesOut out;
+  const int status = RunLspSession(in, out, reading);
+  return SessionOf(out.Bytes, status);
 }
 
 TEST(LspProtocol, AnswersHostileMessagesAndGoesOn) {
@@ -173,6 +181,102 @@ TEST(LspProtocol, AnswersOvertakenRequestsWithAnError) {
       EXPECT_EQ(published.back()["version"], 2) << row.reason;
     }
   }
+}
+
+// Input in steps, each read once the output holds what the step before
+// waits for, as an editor that waits for an answer before it goes on.
+class StepwiseStreams : public ByteSource, public ByteSink {
+ public:
+  explicit StepwiseStreams(std::vector<std::pair<std::string, std::string>> steps) : steps_(std::move(steps)) {}
+
+  int64_t Read(char* into, size_t room) override {
+    std::unique_lock<std::mutex> hold(mutex_);
+    if (pending_.empty()) {
+      if (next_ == steps_.size()) return 0;
+      if (next_ > 0) {
+        written_.wait(hold, [this] { return Output.find(steps_[next_ - 1].second) != std::string::npos; });
+      }
+      pending_ = steps_[next_++].first;
+    }
+    const size_t n = std::min(room, pending_.size());
+    pending_.copy(into, n);
+    pending_.erase(0, n);
+    return static_cast<int64_t>(n);
+  }
+
+  bool Write(std::string_view bytes) override {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    Output += bytes;
+    written_.notify_all();
+    return true;
+  }
+
+  std::string Output;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> steps_;
+  size_t next_ = 0;
+  std::string pending_;
+  std::mutex mutex_;
+  std::condition_variable written_;
+};
+
+Session ConverseInSteps(std::vector<std::pair<std::string, std::string>> steps) {
+  StepwiseStreams streams(std::move(steps));
+  const int status = RunLspSession(streams, streams);
+  return SessionOf(streams.Output, status);
+}
+
+// A delta applied to the tokens it follows gives the tokens of the new text,
+// and a range gives the tokens of its lines, numbered as in the whole.
+TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
+  const std::string before = "[s]Go??[a],[b]\r\nplain\r\n[a]A.>>[b]\r\n[b]B.::END\r\n";
+  const auto tokens = [](int id, const std::string& method, Json params = Json::object()) {
+    params["textDocument"] = Document;
+    return Frame(Request(id, "textDocument/semanticTokens/" + method, std::move(params)));
+  };
+  const auto change = [](int version, int line, int character, const std::string& text) {
+    const Json at = At(line, character);
+    return Frame(Notification("textDocument/didChange",
+                              {{"textDocument", {{"uri", "file:///s.vln"}, {"version", version}}},
+                               {"contentChanges", {{{"range", {{"start", at}, {"end", at}}}, {"text", text}}}}}));
+  };
+  // As an editor sends them: each change once the answer before it is in.
+  const Session session = ConverseInSteps({
+      {Initialize() + Open(before) + tokens(2, "full"), R"("id":2,)"},
+      {change(2, 1, 0, "x") + tokens(3, "full/delta", {{"previousResultId", "1"}}), R"("id":3,)"},
+      {change(3, 2, 3, ">>[s]") + tokens(4, "full/delta", {{"previousResultId", "2"}}), R"("id":4,)"},
+      {tokens(5, "full") + tokens(6, "full/delta", {{"previousResultId", "old"}}) +
+           tokens(7, "range", {{"range", {{"start", At(2, 0)}, {"end", At(3, 2)}}}}) + Frame(Notification("exit")),
+       ""},
+  });
+  std::vector<uint32_t> data = (*session.Answer(2))["result"]["data"].get<std::vector<uint32_t>>();
+  for (const int id : {3, 4}) {
+    const Json& result = (*session.Answer(id))["result"];
+    ASSERT_TRUE(result.contains("edits")) << result.dump();
+    for (const Json& edit : result["edits"]) {
+      const auto start = data.begin() + edit["start"].get<std::ptrdiff_t>();
+      data.erase(start, start + edit["deleteCount"].get<std::ptrdiff_t>());
+      const std::vector<uint32_t> added = edit["data"].get<std::vector<uint32_t>>();
+      data.insert(data.begin() + edit["start"].get<std::ptrdiff_t>(), added.begin(), added.end());
+    }
+  }
+  const std::vector<uint32_t> whole = (*session.Answer(5))["result"]["data"].get<std::vector<uint32_t>>();
+  EXPECT_EQ(data, whole);
+  // An id that is not the last sent: every token again.
+  EXPECT_EQ((*session.Answer(6))["result"]["data"].get<std::vector<uint32_t>>(), whole);
+  // Lines 2 and 3, the last two: the whole's tokens from line 2 on, the
+  // first counted from the document's start.
+  const std::vector<uint32_t> range = (*session.Answer(7))["result"]["data"].get<std::vector<uint32_t>>();
+  size_t first = 0;
+  for (uint32_t line = 0; first < whole.size(); first += 5) {
+    if (line + whole[first] >= 2) break;
+    line += whole[first];
+  }
+  ASSERT_LT(first, whole.size());
+  ASSERT_EQ(range.size(), whole.size() - first);
+  EXPECT_EQ(range[0], 2u);
+  EXPECT_EQ(std::vector<uint32_t>(range.begin() + 1, range.end()), std::vector<uint32_t>(whole.begin() + static_cast<std::ptrdiff_t>(first) + 1, whole.end()));
 }
 
 std::vector<int> RangeOf(const Json& answer) {

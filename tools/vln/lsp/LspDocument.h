@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/vln/lsp/EditorLines.h"
 #include "tools/vln/lsp/LspJson.h"
@@ -29,6 +30,15 @@ class LspDocument {
   void Edit(size_t from, size_t to, std::u16string_view text);
   void SetVersion(int64_t version) { version_ = version; }
 
+  // The semantic tokens last sent in whole, and the id they went with, for
+  // the next request to send only what changed.
+  struct SentTokens {
+    uint64_t Count = 0;  // how many went out, for each its own id
+    std::string ResultId;
+    std::vector<uint32_t> Data;
+  };
+  SentTokens& LastTokens() { return lastTokens_; }
+
   // The analysis of the current text, made when first asked for.
   StoryAnalysis& Analysis();
 
@@ -50,4 +60,5 @@ class LspDocument {
   PositionEncoding encoding_;
   std::unique_ptr<EditorLines> lines_;
   std::unique_ptr<StoryAnalysis> analysis_;
+  SentTokens lastTokens_;
 };

@@ -69,21 +69,17 @@ LspReply Folding(LspDocument& document, const Json&) {
   return ranges;
 }
 
-LspReply SemanticTokens(LspDocument& document, const Json&) {
+// The tokens of the story lines [firstLine, endLine) as the protocol's
+// numbers: five for each, relative to the one before.
+std::vector<uint32_t> TokenData(LspDocument& document, size_t firstLine, size_t endLine) {
   StoryAnalysis& analysis = document.Analysis();
   const EditorStory& story = analysis.Story();
   const EditorLines& lines = document.Lines();
-  LspResultText reply;
-  LspTextWriter out(reply.Text, document);
-  out.Raw("{\"data\":[");
+  std::vector<uint32_t> data;
   size_t lastLine = 0;
   size_t lastStart = 0;
-  const auto number = [&](size_t value) {
-    if (reply.Text.back() != '[') out.Raw(',');
-    out.Number(value);
-  };
   size_t count = 0;
-  for (const StoryToken& token : StoryTokensOf(analysis)) {
+  for (const StoryToken& token : StoryTokensOf(analysis, firstLine, endLine)) {
     if (++count % 4096 == 0) StopIfOvertaken();
     const size_t from = story.EditorOffset(token.Pos);
     const size_t to = story.EditorOffset(token.Pos + token.Length);
@@ -95,16 +91,97 @@ LspReply SemanticTokens(LspDocument& document, const Json&) {
       if (end <= start) continue;
       const EditorPosition a = PositionAt(lines, start, document.Encoding());
       const EditorPosition b = PositionAt(lines, end, document.Encoding());
-      number(a.Line - lastLine);
-      number(a.Line == lastLine ? a.Character - lastStart : a.Character);
-      number(b.Character - a.Character);
-      number(static_cast<size_t>(SemanticTokenType(token.TokenKind)));
-      number(static_cast<size_t>(SemanticTokenModifiers(token.TokenKind)));
+      for (const size_t value : {a.Line - lastLine, a.Line == lastLine ? a.Character - lastStart : a.Character,
+                                 b.Character - a.Character, SemanticTokenType(token.TokenKind),
+                                 SemanticTokenModifiers(token.TokenKind)}) {
+        data.push_back(static_cast<uint32_t>(value));
+      }
       lastLine = a.Line;
       lastStart = a.Character;
     }
   }
+  return data;
+}
+
+void WriteNumbers(LspTextWriter& out, const uint32_t* from, const uint32_t* to) {
+  out.Raw('[');
+  for (const uint32_t* at = from; at != to; ++at) {
+    if (at != from) out.Raw(',');
+    out.Number(*at);
+  }
+  out.Raw(']');
+}
+
+// Every token, with an id that a later delta request names.
+LspReply SemanticTokens(LspDocument& document, const Json&) {
+  LspDocument::SentTokens& sent = document.LastTokens();
+  sent.Data = TokenData(document, 0, static_cast<size_t>(-1));
+  sent.ResultId = std::to_string(++sent.Count);
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw("{\"resultId\":");
+  out.String(sent.ResultId);
+  out.Raw(",\"data\":");
+  WriteNumbers(out, sent.Data.data(), sent.Data.data() + sent.Data.size());
+  out.Raw('}');
+  return reply;
+}
+
+// What changed since the tokens with previousResultId: one edit, from the
+// first number that differs to the last; every token when that id is not
+// the last one sent.
+LspReply SemanticTokensDelta(LspDocument& document, const Json& params) {
+  LspDocument::SentTokens& sent = document.LastTokens();
+  if (StringMember(params, "previousResultId") != sent.ResultId || sent.ResultId.empty()) {
+    return SemanticTokens(document, params);
+  }
+  std::vector<uint32_t> data = TokenData(document, 0, static_cast<size_t>(-1));
+  size_t same = 0;
+  while (same < data.size() && same < sent.Data.size() && data[same] == sent.Data[same]) ++same;
+  size_t sameEnd = 0;
+  while (sameEnd < data.size() - same && sameEnd < sent.Data.size() - same &&
+         data[data.size() - 1 - sameEnd] == sent.Data[sent.Data.size() - 1 - sameEnd]) {
+    ++sameEnd;
+  }
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  const std::string id = std::to_string(++sent.Count);
+  out.Raw("{\"resultId\":");
+  out.String(id);
+  out.Raw(",\"edits\":[");
+  if (same + sameEnd < std::max(data.size(), sent.Data.size())) {
+    out.Raw("{\"start\":");
+    out.Number(same);
+    out.Raw(",\"deleteCount\":");
+    out.Number(sent.Data.size() - same - sameEnd);
+    out.Raw(",\"data\":");
+    WriteNumbers(out, data.data() + same, data.data() + data.size() - sameEnd);
+    out.Raw('}');
+  }
   out.Raw("]}");
+  sent.ResultId = id;
+  sent.Data = std::move(data);
+  return reply;
+}
+
+// The tokens of the story lines the range touches, numbered as in the whole.
+LspReply SemanticTokensRange(LspDocument& document, const Json& params) {
+  const Json* range = Member(params, "range");
+  const Json* start = range != nullptr ? Member(*range, "start") : nullptr;
+  const Json* end = range != nullptr ? Member(*range, "end") : nullptr;
+  const std::optional<int64_t> from = start != nullptr ? document.StoryPosOf(*start) : std::nullopt;
+  const std::optional<int64_t> to = end != nullptr ? document.StoryPosOf(*end) : std::nullopt;
+  if (!from || !to) return LspError{LspErrorCode::InvalidParams, "params.range is missing"};
+  const StoryLines& lines = document.Analysis().Lines();
+  const std::vector<uint32_t> data =
+      lines.Lines().empty() ? std::vector<uint32_t>()
+                            : TokenData(document, lines.LineIndexAt(std::min(*from, *to)),
+                                        lines.LineIndexAt(std::max(*from, *to)) + 1);
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw("{\"data\":");
+  WriteNumbers(out, data.data(), data.data() + data.size());
+  out.Raw('}');
   return reply;
 }
 
@@ -115,4 +192,6 @@ void AddViewRequests(LspServer& server) {
   server.AddRequest("textDocument/documentSymbol", ForDocument(server, Symbols));
   server.AddRequest("textDocument/foldingRange", ForDocument(server, Folding));
   server.AddRequest("textDocument/semanticTokens/full", ForDocument(server, SemanticTokens));
+  server.AddRequest("textDocument/semanticTokens/full/delta", ForDocument(server, SemanticTokensDelta));
+  server.AddRequest("textDocument/semanticTokens/range", ForDocument(server, SemanticTokensRange));
 }
