@@ -230,7 +230,10 @@ Session ConverseInSteps(std::vector<std::pair<std::string, std::string>> steps) 
 // A delta applied to the tokens it follows gives the tokens of the new text,
 // and a range gives the tokens of its lines, numbered as in the whole.
 TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
-  const std::string before = "[s]Go??[a],[b]\r\nplain\r\n[a]A.>>[b]\r\n[b]B.::END\r\n";
+  // The first edit is inside a reached line of plain text, the second adds
+  // markup.
+  const std::string before = "[s]Start.\r\nplain\r\nGo??[a],[b]\r\n[a]A.>>[b]\r\n[b]B.::END\r\n";
+  const std::string after = "[s]Start.\r\nxplain\r\nGo??[a],[b]\r\n[a]>>[s]A.>>[b]\r\n[b]B.::END\r\n";
   const auto tokens = [](int id, const std::string& method, Json params = Json::object()) {
     params["textDocument"] = Document;
     return Frame(Request(id, "textDocument/semanticTokens/" + method, std::move(params)));
@@ -245,9 +248,9 @@ TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
   const Session session = ConverseInSteps({
       {Initialize() + Open(before) + tokens(2, "full"), R"("id":2,)"},
       {change(2, 1, 0, "x") + tokens(3, "full/delta", {{"previousResultId", "1"}}), R"("id":3,)"},
-      {change(3, 2, 3, ">>[s]") + tokens(4, "full/delta", {{"previousResultId", "2"}}), R"("id":4,)"},
+      {change(3, 3, 3, ">>[s]") + tokens(4, "full/delta", {{"previousResultId", "2"}}), R"("id":4,)"},
       {tokens(5, "full") + tokens(6, "full/delta", {{"previousResultId", "old"}}) +
-           tokens(7, "range", {{"range", {{"start", At(2, 0)}, {"end", At(3, 2)}}}}) + Frame(Notification("exit")),
+           tokens(7, "range", {{"range", {{"start", At(3, 0)}, {"end", At(4, 2)}}}}) + Frame(Notification("exit")),
        ""},
   });
   std::vector<uint32_t> data = (*session.Answer(2))["result"]["data"].get<std::vector<uint32_t>>();
@@ -263,19 +266,22 @@ TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
   }
   const std::vector<uint32_t> whole = (*session.Answer(5))["result"]["data"].get<std::vector<uint32_t>>();
   EXPECT_EQ(data, whole);
+  // The same as the tokens of the text opened afresh.
+  const Session fresh = Converse(Initialize() + Open(after) + tokens(2, "full") + Frame(Notification("exit")));
+  EXPECT_EQ(whole, (*fresh.Answer(2))["result"]["data"].get<std::vector<uint32_t>>());
   // An id that is not the last sent: every token again.
   EXPECT_EQ((*session.Answer(6))["result"]["data"].get<std::vector<uint32_t>>(), whole);
-  // Lines 2 and 3, the last two: the whole's tokens from line 2 on, the
+  // Lines 3 and 4, the last two: the whole's tokens from line 3 on, the
   // first counted from the document's start.
   const std::vector<uint32_t> range = (*session.Answer(7))["result"]["data"].get<std::vector<uint32_t>>();
   size_t first = 0;
   for (uint32_t line = 0; first < whole.size(); first += 5) {
-    if (line + whole[first] >= 2) break;
+    if (line + whole[first] >= 3) break;
     line += whole[first];
   }
   ASSERT_LT(first, whole.size());
   ASSERT_EQ(range.size(), whole.size() - first);
-  EXPECT_EQ(range[0], 2u);
+  EXPECT_EQ(range[0], 3u);
   EXPECT_EQ(std::vector<uint32_t>(range.begin() + 1, range.end()), std::vector<uint32_t>(whole.begin() + static_cast<std::ptrdiff_t>(first) + 1, whole.end()));
 }
 

@@ -38,6 +38,10 @@ class LspDocument {
     std::vector<uint32_t> Data;
   };
   SentTokens& LastTokens() { return lastTokens_; }
+  // The semantic tokens of the whole current text, once worked out. An edit
+  // inside a line of plain text leaves them as they are: that line holds
+  // none, and no other line moves.
+  std::optional<std::vector<uint32_t>>& WholeTokens() { return wholeTokens_; }
 
   // The analysis of the current text, made when first asked for.
   StoryAnalysis& Analysis();
@@ -61,4 +65,5 @@ class LspDocument {
   std::unique_ptr<EditorLines> lines_;
   std::unique_ptr<StoryAnalysis> analysis_;
   SentTokens lastTokens_;
+  std::optional<std::vector<uint32_t>> wholeTokens_;
 };

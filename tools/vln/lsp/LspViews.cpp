@@ -103,6 +103,12 @@ std::vector<uint32_t> TokenData(LspDocument& document, size_t firstLine, size_t 
   return data;
 }
 
+std::vector<uint32_t> WholeTokenData(LspDocument& document) {
+  std::optional<std::vector<uint32_t>>& whole = document.WholeTokens();
+  if (!whole) whole = TokenData(document, 0, static_cast<size_t>(-1));
+  return *whole;
+}
+
 void WriteNumbers(LspTextWriter& out, const uint32_t* from, const uint32_t* to) {
   out.Raw('[');
   for (const uint32_t* at = from; at != to; ++at) {
@@ -115,7 +121,7 @@ void WriteNumbers(LspTextWriter& out, const uint32_t* from, const uint32_t* to) 
 // Every token, with an id that a later delta request names.
 LspReply SemanticTokens(LspDocument& document, const Json&) {
   LspDocument::SentTokens& sent = document.LastTokens();
-  sent.Data = TokenData(document, 0, static_cast<size_t>(-1));
+  sent.Data = WholeTokenData(document);
   sent.ResultId = std::to_string(++sent.Count);
   LspResultText reply;
   LspTextWriter out(reply.Text, document);
@@ -135,7 +141,7 @@ LspReply SemanticTokensDelta(LspDocument& document, const Json& params) {
   if (StringMember(params, "previousResultId") != sent.ResultId || sent.ResultId.empty()) {
     return SemanticTokens(document, params);
   }
-  std::vector<uint32_t> data = TokenData(document, 0, static_cast<size_t>(-1));
+  std::vector<uint32_t> data = WholeTokenData(document);
   size_t same = 0;
   while (same < data.size() && same < sent.Data.size() && data[same] == sent.Data[same]) ++same;
   size_t sameEnd = 0;

@@ -1,6 +1,7 @@
 #include "tools/vln/lsp/StoryAnalysis.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "story/StoryStrings.h"
 #include "tools/vln/check/CheckMarkup.h"
@@ -128,9 +129,9 @@ bool StoryAnalysis::TakeEditInPlainLine(size_t from, size_t removed, std::u16str
     const size_t lineTo = lineFrom + line.Text.size() - static_cast<size_t>(delta);
     const auto moved = [&](std::u16string_view& view) {
       const auto first = reinterpret_cast<uintptr_t>(before.data());
-      const auto at = reinterpret_cast<uintptr_t>(view.data());
-      if (at < first || at > first + before.size() * sizeof(char16_t)) return true;  // a list of its own
-      size_t offset = (at - first) / sizeof(char16_t);
+      const auto place = reinterpret_cast<uintptr_t>(view.data());
+      if (place < first || place > first + before.size() * sizeof(char16_t)) return true;  // a list of its own
+      size_t offset = (place - first) / sizeof(char16_t);
       if (offset + view.size() > lineFrom && offset <= lineTo) return false;
       if (offset > lineTo) offset = static_cast<size_t>(static_cast<int64_t>(offset) + delta);
       view = std::u16string_view(Text().data() + offset, view.size());
