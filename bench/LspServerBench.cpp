@@ -13,12 +13,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "bench/GeneratedStory.h"
 #include "tools/vln/reading/JsonText.h"
@@ -221,6 +224,116 @@ void BM_LspPeakMemory(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LspPeakMemory)->Arg(10000)->Arg(100000)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+
+// The shape table: each story shape at 100,000 lines, timed the way an editor
+// meets it while the author types.
+enum class Shape { Reachable, OneLinePassages, ChoiceFans, Linear, Mistakes };
+
+std::u16string StoryOfShape(int64_t shape, size_t lines) {
+  switch (static_cast<Shape>(shape)) {
+    case Shape::Reachable: return ReachableStory(lines);
+    case Shape::OneLinePassages: return OneLinePassagesStory(lines);
+    case Shape::ChoiceFans: return ChoiceFanStory(lines);
+    case Shape::Linear: return LinearStory(lines);
+    case Shape::Mistakes: return GeneratedStory(lines / 5, 5);
+  }
+  return {};
+}
+
+constexpr size_t ShapeLines = 100000;
+
+void ShapeArgs(benchmark::internal::Benchmark* bench) {
+  bench->ArgName("shape");
+  for (int64_t shape = 0; shape <= static_cast<int64_t>(Shape::Mistakes); ++shape) bench->Arg(shape);
+  bench->UseManualTime()->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+  bench->ComputeStatistics("max", [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); });
+}
+
+// A server holding the story of the benchmark's shape, its diagnostics read.
+struct OpenShape {
+  explicit OpenShape(const benchmark::State& state) {
+    Initialize(server);
+    server.Send(OpenMessage(StoryOfShape(state.range(0), ShapeLines)));
+    server.WaitFor("publishDiagnostics");
+  }
+  // A one-character edit on a line near the middle, its diagnostics read.
+  void Edit() {
+    ++version;
+    server.Send(EditMessage(version, ShapeLines / 2 + 2, version % 2 == 0));
+    server.WaitFor("publishDiagnostics");
+  }
+  ServerProcess server;
+  int version = 1;
+};
+
+void BM_ShapeEditUntilDiagnostics(benchmark::State& state) {
+  OpenShape open(state);
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    open.Edit();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+}
+BENCHMARK(BM_ShapeEditUntilDiagnostics)->Apply(ShapeArgs);
+
+// `method` asked for right after an edit, as an editor asks for it, with
+// `more` params besides the document's for request `id`.
+void TimeRequestAfterEdit(benchmark::State& state, const std::string& method,
+                          const std::function<std::string(int id)>& more = {}) {
+  OpenShape open(state);
+  int id = 1;
+  if (more) {
+    // The tokens a delta follows.
+    open.server.Send(R"({"jsonrpc":"2.0","id":1,"method":"textDocument/semanticTokens/full","params":{"textDocument":{"uri":")" +
+                     std::string(Uri) + R"("}}})");
+    open.server.WaitFor(R"("id":1,)");
+  }
+  size_t answer = 0;
+  for (auto _ : state) {
+    open.Edit();
+    ++id;
+    const auto start = Clock::now();
+    open.server.Send(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" + method + R"(","params":{)" +
+                     (more ? more(id) : "") + R"("textDocument":{"uri":")" + Uri + R"("}}})");
+    answer = open.server.WaitFor(R"("id":)" + std::to_string(id) + ",").size();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+  state.counters["answer_kB"] = static_cast<double>(answer) / 1e3;
+}
+
+void BM_ShapeSemanticTokens(benchmark::State& state) { TimeRequestAfterEdit(state, "textDocument/semanticTokens/full"); }
+BENCHMARK(BM_ShapeSemanticTokens)->Apply(ShapeArgs);
+// The tokens as an editor that takes deltas asks for them: what changed
+// since the last answer, whose id (the request's before) it names.
+void BM_ShapeSemanticTokensDelta(benchmark::State& state) {
+  TimeRequestAfterEdit(state, "textDocument/semanticTokens/full/delta",
+                       [](int id) { return R"("previousResultId":")" + std::to_string(id - 1) + R"(",)"; });
+}
+BENCHMARK(BM_ShapeSemanticTokensDelta)->Apply(ShapeArgs);
+
+// Typing while the outline is being answered: the edit's diagnostics wait
+// only until the outline's answer sees that its text has changed.
+void BM_ShapeEditBehindSymbols(benchmark::State& state) {
+  OpenShape open(state);
+  int id = 1;
+  for (auto _ : state) {
+    ++id;
+    open.server.Send(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
+                     R"(,"method":"textDocument/documentSymbol","params":{"textDocument":{"uri":")" + Uri + R"("}}})");
+    ++open.version;
+    const auto start = Clock::now();
+    open.server.Send(EditMessage(open.version, ShapeLines / 2 + 2, open.version % 2 == 0));
+    open.server.WaitFor("publishDiagnostics");
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+  }
+}
+BENCHMARK(BM_ShapeEditBehindSymbols)->Apply(ShapeArgs);
+
+void BM_ShapeDocumentSymbol(benchmark::State& state) { TimeRequestAfterEdit(state, "textDocument/documentSymbol"); }
+BENCHMARK(BM_ShapeDocumentSymbol)->Apply(ShapeArgs);
+void BM_ShapeCodeLens(benchmark::State& state) { TimeRequestAfterEdit(state, "textDocument/codeLens"); }
+BENCHMARK(BM_ShapeCodeLens)->Apply(ShapeArgs);
 
 }  // namespace
 

@@ -3,6 +3,9 @@
 // editor ranges the answers carry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,7 @@
 #include "tools/vln/lsp/LspFraming.h"
 #include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/LspServer.h"
+#include "tools/vln/map/MapRender.h"
 #include "tools/vln/reading/Utf8.h"
 
 namespace {
@@ -57,18 +61,23 @@ struct Session {
   }
 };
 
-Session Converse(const std::string& input) {
-  // A few bytes at a time, so that every message is cut somewhere.
-  MemoryBytesIn in(input, 7);
-  MemoryBytesOut out;
+Session SessionOf(const std::string& output, int status) {
   Session session;
-  session.status = RunLspSession(in, out);
-  MemoryBytesIn replies(out.Bytes, out.Bytes.size());
+  session.status = status;
+  MemoryBytesIn replies(output, output.size());
   LspFrameReader reader(replies, 1 << 30);
   for (LspFrame frame = reader.Next(); frame.FrameKind == LspFrame::Kind::Message; frame = reader.Next()) {
     session.messages.push_back(Json::parse(frame.Body));
   }
   return session;
+}
+
+// A few bytes at a time by default, so that every message is cut somewhere.
+Session Converse(const std::string& input, size_t bytesAtATime = 7, LspReading reading = LspReading::Ahead) {
+  MemoryBytesIn in(input, bytesAtATime);
+  MemoryBytesOut out;
+  const int status = RunLspSession(in, out, reading);
+  return SessionOf(out.Bytes, status);
 }
 
 TEST(LspProtocol, AnswersHostileMessagesAndGoesOn) {
@@ -143,6 +152,149 @@ TEST(LspProtocol, KeepsTheConversationsOrder) {
   }
 }
 
+// A request that a message already read cancels, or whose document it
+// changes, gets the error at once and delays nothing after it. Read in turn,
+// with the whole input there from the start, what is read ahead is certain.
+TEST(LspProtocol, AnswersOvertakenRequestsWithAnError) {
+  struct Row {
+    const char* reason;
+    std::string request;  // request 2
+    std::string after;
+    int errorCode;  // of request 2, 0 when it is answered
+  };
+  const std::string tokens = Frame(Request(2, "textDocument/semanticTokens/full", {{"textDocument", Document}}));
+  const auto change = [](const std::string& uri) {
+    return Frame(Notification("textDocument/didChange",
+                              {{"textDocument", {{"uri", uri}, {"version", 2}}}, {"contentChanges", {{{"text", "[s]b"}}}}}));
+  };
+  const auto cancel = [](int id) { return Frame(Notification("$/cancelRequest", {{"id", id}})); };
+  const std::vector<Row> rows = {
+      {"its document changed after it", tokens, change("file:///s.vln"), -32801},
+      {"its document closed after it", tokens, Frame(Notification("textDocument/didClose", {{"textDocument", Document}})), -32801},
+      {"cancelled", tokens, cancel(2), -32800},
+      {"another request cancelled", tokens, cancel(7), 0},
+      {"another document changed", tokens, Frame(Notification("textDocument/didOpen", {{"textDocument", {{"uri", "file:///t.vln"}, {"version", 1}, {"text", "x"}}}})) + change("file:///t.vln"), 0},
+      {"shutdown is answered whatever follows", Frame(Request(2, "shutdown")), cancel(2), 0},
+      {"a change before it", change("file:///s.vln") + tokens, "", 0},
+  };
+  for (const Row& row : rows) {
+    const std::string input =
+        Initialize() + Open("[s]a") + row.request + row.after + Frame(Request(3, "shutdown")) + Frame(Notification("exit"));
+    const Session session = Converse(input, input.size(), LspReading::InTurn);
+    const Json* answer = session.Answer(2);
+    ASSERT_NE(answer, nullptr) << row.reason;
+    EXPECT_EQ(answer->contains("error") ? (*answer)["error"]["code"].get<int>() : 0, row.errorCode) << row.reason;
+    // The change that overtook it still counts.
+    const std::vector<Json> published = session.Of("textDocument/publishDiagnostics");
+    ASSERT_FALSE(published.empty()) << row.reason;
+    if (row.after.find("file:///s.vln") != std::string::npos && row.after.find("didChange") != std::string::npos) {
+      EXPECT_EQ(published.back()["version"], 2) << row.reason;
+    }
+  }
+}
+
+// Input in steps, each read once the output holds what the step before
+// waits for, as an editor that waits for an answer before it goes on.
+class StepwiseStreams : public ByteSource, public ByteSink {
+ public:
+  explicit StepwiseStreams(std::vector<std::pair<std::string, std::string>> steps) : steps_(std::move(steps)) {}
+
+  int64_t Read(char* into, size_t room) override {
+    std::unique_lock<std::mutex> hold(mutex_);
+    if (pending_.empty()) {
+      if (next_ == steps_.size()) return 0;
+      if (next_ > 0) {
+        written_.wait(hold, [this] { return Output.find(steps_[next_ - 1].second) != std::string::npos; });
+      }
+      pending_ = steps_[next_++].first;
+    }
+    const size_t n = std::min(room, pending_.size());
+    pending_.copy(into, n);
+    pending_.erase(0, n);
+    return static_cast<int64_t>(n);
+  }
+
+  bool Write(std::string_view bytes) override {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    Output += bytes;
+    written_.notify_all();
+    return true;
+  }
+
+  std::string Output;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> steps_;
+  size_t next_ = 0;
+  std::string pending_;
+  std::mutex mutex_;
+  std::condition_variable written_;
+};
+
+Session ConverseInSteps(std::vector<std::pair<std::string, std::string>> steps) {
+  StepwiseStreams streams(std::move(steps));
+  const int status = RunLspSession(streams, streams);
+  return SessionOf(streams.Output, status);
+}
+
+// A delta applied to the tokens it follows gives the tokens of the new text,
+// and a range gives the tokens of its lines, numbered as in the whole.
+TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
+  // The first edit is inside a reached line of plain text, the second adds
+  // markup.
+  const std::string before = "[s]Start.\r\nplain\r\nGo??[a],[b]\r\n[a]A.>>[b]\r\n[b]B.::END\r\n";
+  const std::string after = "[s]Start.\r\nxplain\r\nGo??[a],[b]\r\n[a]>>[s]A.>>[b]\r\n[b]B.::END\r\n";
+  const auto tokens = [](int id, const std::string& method, Json params = Json::object()) {
+    params["textDocument"] = Document;
+    return Frame(Request(id, "textDocument/semanticTokens/" + method, std::move(params)));
+  };
+  const auto change = [](int version, int line, int character, const std::string& text) {
+    const Json at = At(line, character);
+    return Frame(Notification("textDocument/didChange",
+                              {{"textDocument", {{"uri", "file:///s.vln"}, {"version", version}}},
+                               {"contentChanges", {{{"range", {{"start", at}, {"end", at}}}, {"text", text}}}}}));
+  };
+  // As an editor sends them: each change once the answer before it is in.
+  const Session session = ConverseInSteps({
+      {Initialize() + Open(before) + tokens(2, "full"), R"("id":2,)"},
+      {change(2, 1, 0, "x") + tokens(3, "full/delta", {{"previousResultId", "1"}}), R"("id":3,)"},
+      {change(3, 3, 3, ">>[s]") + tokens(4, "full/delta", {{"previousResultId", "2"}}), R"("id":4,)"},
+      {tokens(5, "full") + tokens(6, "full/delta", {{"previousResultId", "old"}}) +
+           tokens(7, "range", {{"range", {{"start", At(3, 0)}, {"end", At(4, 2)}}}}) + Frame(Notification("exit")),
+       ""},
+  });
+  std::vector<uint32_t> data = (*session.Answer(2))["result"]["data"].get<std::vector<uint32_t>>();
+  for (const int id : {3, 4}) {
+    const Json& result = (*session.Answer(id))["result"];
+    ASSERT_TRUE(result.contains("edits")) << result.dump();
+    for (const Json& edit : result["edits"]) {
+      const auto start = data.begin() + edit["start"].get<std::ptrdiff_t>();
+      data.erase(start, start + edit["deleteCount"].get<std::ptrdiff_t>());
+      const std::vector<uint32_t> added = edit["data"].get<std::vector<uint32_t>>();
+      data.insert(data.begin() + edit["start"].get<std::ptrdiff_t>(), added.begin(), added.end());
+    }
+  }
+  const std::vector<uint32_t> whole = (*session.Answer(5))["result"]["data"].get<std::vector<uint32_t>>();
+  EXPECT_EQ(data, whole);
+  // The same as the tokens of the text opened afresh.
+  const Session fresh = Converse(Initialize() + Open(after) + tokens(2, "full") + Frame(Notification("exit")));
+  EXPECT_EQ(whole, (*fresh.Answer(2))["result"]["data"].get<std::vector<uint32_t>>());
+  // An id that is not the last sent: every token again.
+  EXPECT_EQ((*session.Answer(6))["result"]["data"].get<std::vector<uint32_t>>(), whole);
+  // Lines 3 and 4, the last two: the whole's tokens from line 3 on, the
+  // first counted from the document's start.
+  const std::vector<uint32_t> range = (*session.Answer(7))["result"]["data"].get<std::vector<uint32_t>>();
+  size_t first = 0;
+  for (uint32_t line = 0; first < whole.size(); first += 5) {
+    if (line + whole[first] >= 3) break;
+    line += whole[first];
+  }
+  ASSERT_LT(first, whole.size());
+  ASSERT_EQ(range.size(), whole.size() - first);
+  EXPECT_EQ(range[0], 3u);
+  EXPECT_EQ(std::vector<uint32_t>(range.begin() + 1, range.end()), std::vector<uint32_t>(whole.begin() + static_cast<std::ptrdiff_t>(first) + 1, whole.end()));
+}
+
 std::vector<int> RangeOf(const Json& answer) {
   if (!answer.contains("result") || !answer["result"].is_object()) return {};
   const Json& range = answer["result"]["range"];
@@ -212,7 +364,19 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
       "[start]Morning.\r\nGet up??[up],[sleep]\r\n[up]Up.::AON\r\nOut.>>[road]\r\n[sleep]Sleep.::AOFF\r\n"
       "[road]Road.>>A[bus],[late]\r\n[bus]Bus.::END\r\n[late]Late.::END\r\n";
   const auto at = [](int line, int character) { return Json{{"position", At(line, character)}}; };
+  // 301 passages, each a choice of the next two.
+  std::string wide = "[p0]start\r\n";
+  for (int p = 1; p <= 301; ++p) {
+    wide += "[p" + std::to_string(p) + "]go??[p" + std::to_string(p + 1) + "],[p" + std::to_string(p + 2) + "]\r\n";
+  }
+  const bool svg = CanRenderMaps();
   const std::vector<Row> rows = {
+      {"too many events to play", worked, "velnori/play", {{"events", std::vector<std::string>(10001, "down")}},
+       "/error/code", -32602},
+      {"a new name of 2,000 bytes", worked, "textDocument/rename",
+       {{"position", At(5, 3)}, {"newName", std::string(2000, 'n')}}, "/error/code", -32602},
+      {"a map too big to lay out beside the requests", wide, "velnori/map", {{"format", "svg"}},
+       svg ? "/error/code" : "/result/format", svg ? Json(-32803) : Json("dot")},
       {"play starts loaded, then each event", worked, "velnori/play", {{"events", {"down", "1"}}}, "/result/steps/2",
        Json::parse(R"({"event":"1","caption":"Up.","pos":54,"choice":"","flags":[-1,0,0,0,0],"minimized":false,)"
                    R"("length":150,"message":null,"dialog":null,"line":2})")},

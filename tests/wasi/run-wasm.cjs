@@ -37,8 +37,13 @@ const wasi = new WASI({
 });
 // A one-off command (vln check, play, map) ends before optimized code pays
 // for compiling it: the baseline compiler alone, then. A server (vln lsp)
-// runs long enough for its busy parts to be optimized.
-if (args[0] !== 'lsp') require('node:v8').setFlagsFromString('--liftoff-only');
+// runs long enough for its busy parts to be optimized. Either way a function
+// is checked and compiled when first called, not all of them before the
+// program starts: most of the module is never called by a given command.
+const v8 = require('node:v8');
+v8.setFlagsFromString('--wasm-lazy-compilation');
+v8.setFlagsFromString('--wasm-lazy-validation');
+if (args[0] !== 'lsp') v8.setFlagsFromString('--liftoff-only');
 const compiled = new WebAssembly.Module(fs.readFileSync(program));
 const instance = new WebAssembly.Instance(compiled, { wasi_snapshot_preview1: wasi.wasiImport });
 // At once: the program has written all it writes, and Node's own teardown

@@ -12,8 +12,6 @@ namespace {
 
 using Severity = CheckFinding::Severity;
 
-// Other readers keep positions within a line in 16 bits.
-constexpr size_t LongestPortableLine = 32766;
 // Keys 1 to 5 answer a choice; nothing reaches a sixth item.
 constexpr int ChoiceKeys = 5;
 constexpr const char* LandsOnFirstBreak =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,10 @@
 #include "tools/vln/check/CheckFinding.h"
 #include "tools/vln/reading/LineStartIndex.h"
 #include "tools/vln/reading/StoryLines.h"
+
+// Other readers keep positions within a line in 16 bits: a longer line is
+// reported.
+inline constexpr size_t LongestPortableLine = 32766;
 
 // Reads every line's markup the way the line interpreter does when the Down
 // arrow reaches the line, and reports jumps, choices and commands that would

@@ -85,3 +85,26 @@ int64_t EditorStory::StoryPos(size_t offset) const {
   // Inside the break: the CR, then the LF (a lone CR has none of its own).
   return line.End + std::min<int64_t>(static_cast<int64_t>(inside - line.Text.size()), 2);
 }
+
+std::optional<EditorStory::LineSpot> EditorStory::LineOfEdit(size_t from, size_t removed) const {
+  const auto& lines = lines_.Lines();
+  if (lines.empty()) return std::nullopt;
+  const auto after = std::upper_bound(origins_.begin(), origins_.end(), from,
+                                      [](size_t o, const Origin& origin) { return o < origin.EditorStart; });
+  if (after == origins_.begin()) return std::nullopt;
+  const size_t index = static_cast<size_t>(after - origins_.begin()) - 1;
+  const size_t inside = from - origins_[index].EditorStart;
+  if (inside + removed > lines[index].Text.size()) return std::nullopt;
+  return LineSpot{index, inside};
+}
+
+void EditorStory::EditLine(LineSpot spot, size_t removed, std::u16string_view inserted) {
+  const auto at = static_cast<size_t>(lines_.Lines()[spot.Line].Start - 1) + spot.Inside;
+  text_.replace(at, removed, inserted);
+  const auto delta = static_cast<int64_t>(inserted.size()) - static_cast<int64_t>(removed);
+  for (size_t i = spot.Line + 1; i < origins_.size(); ++i) {
+    origins_[i].EditorStart = static_cast<size_t>(static_cast<int64_t>(origins_[i].EditorStart) + delta);
+  }
+  editorSize_ = static_cast<size_t>(static_cast<int64_t>(editorSize_) + delta);
+  lines_.LineResized(text_, spot.Line, delta);
+}

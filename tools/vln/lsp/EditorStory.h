@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,19 @@ class EditorStory {
   // The 1-based story position of an editor offset; an offset inside a CR LF
   // goes to the story's LF.
   int64_t StoryPos(size_t offset) const;
+
+  // Where an edit of the editor's text falls: inside the text of one story
+  // line, `Inside` units from its start.
+  struct LineSpot {
+    size_t Line = 0;
+    size_t Inside = 0;
+  };
+  // The story line whose text holds the editor units [from, from + removed),
+  // nothing when they reach a line break or beyond the text.
+  std::optional<LineSpot> LineOfEdit(size_t from, size_t removed) const;
+  // Makes the edit LineOfEdit placed at `spot` on the story, for an
+  // `inserted` text without line breaks that the loader keeps as it is.
+  void EditLine(LineSpot spot, size_t removed, std::u16string_view inserted);
 
   // The break a new line should get, in the editor's own line ends: the
   // document's first CR LF or lone CR; without either, LF where the editor

@@ -48,7 +48,9 @@ Json ServerCapabilities(PositionEncoding encoding) {
   capabilities["codeActionProvider"] = {{"codeActionKinds", {"quickfix"}}};
   capabilities["codeLensProvider"] = {{"resolveProvider", false}};
   capabilities["semanticTokensProvider"] = {
-      {"legend", {{"tokenTypes", TokenTypes}, {"tokenModifiers", TokenModifiers}}}, {"full", true}};
+      {"legend", {{"tokenTypes", TokenTypes}, {"tokenModifiers", TokenModifiers}}},
+      {"full", {{"delta", true}}},
+      {"range", true}};
   capabilities["experimental"] = {{"velnoriMap", true}, {"velnoriPlay", true}};
   return capabilities;
 }

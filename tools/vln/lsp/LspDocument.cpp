@@ -36,14 +36,18 @@ void LspDocument::Edit(size_t from, size_t to, std::u16string_view text) {
   if (from > to) std::swap(from, to);
   from = std::min(from, text_.size());
   to = std::min(to, text_.size());
+  if (!analysis_ || !analysis_->TakeEditInPlainLine(from, to - from, text)) {
+    analysis_.reset();
+    wholeTokens_.reset();
+  }
   text_.replace(from, to - from, text);
   lines_->Replaced(text_, from, to - from, text.size());
-  analysis_.reset();
 }
 
 void LspDocument::Changed() {
   lines_ = std::make_unique<EditorLines>(text_);
   analysis_.reset();
+  wholeTokens_.reset();
 }
 
 StoryAnalysis& LspDocument::Analysis() {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/vln/lsp/EditorLines.h"
 #include "tools/vln/lsp/LspJson.h"
@@ -39,6 +40,18 @@ class LspDocument {
   // keep: the editor has lost them on the way in and will write breaks
   // there, but until it saves the reader reads the file as it is.
   const std::vector<SavedStory::LoneLineFeed>& SavedLoneLineFeeds();
+  // The semantic tokens last sent in whole, and the id they went with, for
+  // the next request to send only what changed.
+  struct SentTokens {
+    uint64_t Count = 0;  // how many went out, for each its own id
+    std::string ResultId;
+    std::vector<uint32_t> Data;
+  };
+  SentTokens& LastTokens() { return lastTokens_; }
+  // The semantic tokens of the whole current text, once worked out. An edit
+  // inside a line of plain text leaves them as they are: that line holds
+  // none, and no other line moves.
+  std::optional<std::vector<uint32_t>>& WholeTokens() { return wholeTokens_; }
 
   // The analysis of the current text, made when first asked for.
   StoryAnalysis& Analysis();
@@ -63,4 +76,6 @@ class LspDocument {
   std::unique_ptr<StoryAnalysis> analysis_;
   SavedLineFeed lineFeeds_;
   std::vector<SavedStory::LoneLineFeed> savedLoneLineFeeds_;
+  SentTokens lastTokens_;
+  std::optional<std::vector<uint32_t>> wholeTokens_;
 };

@@ -11,6 +11,16 @@
 
 namespace {
 
+// An SVG layout holds every other request until it is done, and its time
+// and memory grow faster than the map: 300 passages with 1,500 ways between
+// them take about a second, 1,000 such passages minutes and gigabytes.
+// Larger maps are refused; their DOT comes at once, for a layout elsewhere.
+constexpr size_t MaxSvgPassages = 300;
+constexpr size_t MaxSvgEdges = 1500;
+// Each step carries the whole state of the reader: a list this long already
+// reads through a long story many times over.
+constexpr size_t MaxPlayEvents = 10000;
+
 LspReply Map(LspDocument& document, const Json& params) {
   const std::string format = StringMember(params, "format").value_or("dot");
   if (format != "dot" && format != "svg") {
@@ -23,6 +33,14 @@ LspReply Map(LspDocument& document, const Json& params) {
   result["version"] = document.Version();
   result["format"] = "dot";
   result["text"] = StoryMapDot(map);
+  if (format == "svg" && CanRenderMaps() &&
+      (map.Passages.size() > MaxSvgPassages || map.Edges.size() > MaxSvgEdges)) {
+    return LspError{LspErrorCode::RequestFailed,
+                    "the map has " + std::to_string(map.Passages.size()) + " passages and " +
+                        std::to_string(map.Edges.size()) + " ways between them; the server lays out at most " +
+                        std::to_string(MaxSvgPassages) + " and " + std::to_string(MaxSvgEdges) +
+                        " as SVG: ask for \"dot\", or run vln map, which lays out any size"};
+  }
   // Too big a map to lay out still has its DOT, at once.
   const std::optional<MapLayout> layout = MapLayoutFor(map.Passages.size());
   if (format == "svg" && CanRenderMaps() && layout) {
@@ -52,6 +70,11 @@ LspReply Play(LspDocument& document, const Json& params) {
   std::vector<PlayEvent> events;
   if (const Json* given = Member(params, "events")) {
     if (!given->is_array()) return LspError{LspErrorCode::InvalidParams, "events is a list of event names"};
+    if (given->size() > MaxPlayEvents) {
+      return LspError{LspErrorCode::InvalidParams, "events lists " + std::to_string(given->size()) +
+                                                       " events; at most " + std::to_string(MaxPlayEvents) +
+                                                       " are played at a time"};
+    }
     for (const Json& word : *given) {
       std::optional<PlayEvent> event = word.is_string() ? ParsePlayEvent(word.get<std::string>()) : std::nullopt;
       if (!event) return LspError{LspErrorCode::InvalidParams, "unknown event " + JsonText(word)};

@@ -1,5 +1,6 @@
 // Definition, references, rename and the count of ways in above each label.
 #include "tools/vln/lsp/LspRequests.h"
+#include "tools/vln/lsp/LspTextWriter.h"
 #include "tools/vln/lsp/LspServer.h"
 #include "tools/vln/lsp/StoryLabels.h"
 #include "tools/vln/lsp/StoryNavigation.h"
@@ -7,6 +8,10 @@
 #include "tools/vln/reading/Utf8.h"
 
 namespace {
+
+// A name is typed; one longer than this is no label anyone reads, and every
+// target naming it would carry it too.
+constexpr size_t MaxNewNameBytes = 1024;
 
 Json Location(LspDocument& document, const StoryPlace& place) {
   return {{"uri", document.Uri()}, {"range", document.StoryRange(place.Pos, place.Length)}};
@@ -45,6 +50,11 @@ LspReply PrepareRename(LspDocument& document, int64_t pos, const Json&) {
 LspReply Rename(LspDocument& document, int64_t pos, const Json& params) {
   const std::optional<std::string> newName = StringMember(params, "newName");
   if (!newName) return LspError{LspErrorCode::InvalidParams, "params.newName is missing"};
+  if (newName->size() > MaxNewNameBytes) {
+    return LspError{LspErrorCode::InvalidParams, "params.newName is " + std::to_string(newName->size()) +
+                                                     " bytes long; a label's new name is at most " +
+                                                     std::to_string(MaxNewNameBytes)};
+  }
   std::string why;
   const std::vector<StoryEdit> edits = RenameLabel(document.Analysis(), pos, Utf8ToUtf16(*newName), why);
   if (edits.empty()) return LspError{LspErrorCode::RequestFailed, why};
@@ -53,13 +63,19 @@ LspReply Rename(LspDocument& document, int64_t pos, const Json& params) {
 
 LspReply CodeLens(LspDocument& document, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
-  Json lenses = Json::array();
-  for (const LabelWays& ways : WaysIntoLabelLines(analysis)) {
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw('[');
+  for (const LabelWays& ways : analysis.WaysIntoLabels()) {
     const int64_t start = analysis.Lines().Lines()[ways.Line].Start;
-    const std::string title = std::to_string(ways.Count) + (ways.Count == 1 ? " way in" : " ways in");
-    lenses.push_back({{"range", document.StoryRange(start, 0)}, {"command", {{"title", title}, {"command", ""}}}});
+    out.Raw(reply.Text.size() == 1 ? "{\"range\":" : ",{\"range\":");
+    out.StoryRange(start, 0);
+    out.Raw(",\"command\":{\"title\":\"");
+    out.Number(ways.Count);
+    out.Raw(ways.Count == 1 ? " way in\",\"command\":\"\"}}" : " ways in\",\"command\":\"\"}}");
   }
-  return lenses;
+  out.Raw(']');
+  return reply;
 }
 
 }  // namespace

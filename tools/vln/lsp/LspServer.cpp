@@ -28,6 +28,16 @@ void LspServer::AddRequest(std::string method, Handler handler) {
 void LspServer::Send(const Json& message) { out_.Write(FramedMessage(JsonText(message))); }
 
 void LspServer::Reply(const Json& id, const LspReply& reply) {
+  if (const LspResultText* text = std::get_if<LspResultText>(&reply)) {
+    // The message as below would make it, with the result's own text and
+    // without a copy of it.
+    const std::string head = R"({"jsonrpc":"2.0","id":)" + JsonText(id) + R"(,"result":)";
+    out_.Write(FrameHeader(head.size() + text->Text.size() + 1));
+    out_.Write(head);
+    out_.Write(text->Text);
+    out_.Write("}");
+    return;
+  }
   Json message;
   message["jsonrpc"] = "2.0";
   message["id"] = id;
@@ -60,6 +70,16 @@ void LspServer::RefuseFrame(const LspFrame& frame) {
   // to carry the error, so the user hears of it too.
   if (frame.FrameKind == LspFrame::Kind::TooLarge) {
     Notify("window/showMessage", {{"type", 1}, {"message", "vln lsp: " + frame.Problem}});
+  }
+}
+
+void LspServer::Handle(const LspIncoming& incoming) {
+  if (incoming.Frame.FrameKind != LspFrame::Kind::Message) {
+    RefuseFrame(incoming.Frame);
+  } else if (!incoming.Message) {
+    Reply(nullptr, LspError{LspErrorCode::ParseError, incoming.ParseProblem});
+  } else {
+    HandleMessage(*incoming.Message);
   }
 }
 
@@ -114,12 +134,49 @@ void LspServer::HandleMessage(const Json& message) {
     Reply(*id, LspError{LspErrorCode::MethodNotFound, "no such method: " + *method});
     return;
   }
-  LspReply reply;
-  if (const std::optional<WorkFailure> failure = TryRun([&] { reply = handler->second(params); })) {
-    reply = LspError{failure->OutOfMemory ? LspErrorCode::RequestFailed : LspErrorCode::InternalError,
-                     failure->What};
+  Reply(*id, Answer(*id, *method, handler->second, params));
+}
+
+namespace {
+
+LspError Overtaken(int code) {
+  return code == LspErrorCode::RequestCancelled
+             ? LspError{code, "the request was cancelled"}
+             : LspError{code, "the document changed after the request was sent; ask again"};
+}
+
+}  // namespace
+
+LspReply LspServer::Answer(const Json& id, const std::string& method, const Handler& handler, const Json& params) {
+  // The conversation's own requests are answered whatever follows them.
+  const bool mayBeOvertaken = inbox_ != nullptr && method != "initialize" && method != "shutdown";
+  if (mayBeOvertaken) {
+    const Json* document = Member(params, "textDocument");
+    const std::string uri = document != nullptr ? StringMember(*document, "uri").value_or("") : "";
+    if (const int code = inbox_->StartRequest(id, uri); code != 0) {
+      inbox_->EndRequest();
+      return Overtaken(code);
+    }
+    SetRunningInbox(inbox_);
   }
-  Reply(*id, reply);
+  // The diagnostics of the text a request is about go out before its
+  // answer: the analysis is the same, and the editor hears of the text in
+  // the order it sent it.
+  if (initialized_) PublishDue();
+  LspReply reply;
+  if (const std::optional<WorkFailure> failure = TryRun([&] { reply = handler(params); })) {
+    // A stopped request gets its code from the inbox below.
+    if (!failure->Stopped) {
+      reply = LspError{failure->OutOfMemory ? LspErrorCode::RequestFailed : LspErrorCode::InternalError,
+                       failure->What};
+    }
+  }
+  if (mayBeOvertaken) {
+    SetRunningInbox(nullptr);
+    // An answer about a text the editor no longer holds would mislead it.
+    if (const int code = inbox_->EndRequest(); code != 0) return Overtaken(code);
+  }
+  return reply;
 }
 
 void LspServer::HandleNotification(const std::string& method, const Json& params) {
@@ -136,8 +193,8 @@ void LspServer::HandleNotification(const std::string& method, const Json& params
   } else if (method == "textDocument/didSave") {
     DidSave(params);
   }
-  // Anything else ("initialized", "$/cancelRequest": every request is
-  // answered before the next message is read) needs nothing.
+  // Anything else ("initialized"; "$/cancelRequest", which the inbox has
+  // seen while its request waited or ran) needs nothing.
 }
 
 LspReply LspServer::Initialize(const Json& params) {
@@ -271,20 +328,18 @@ void LspServer::Publish(LspDocument& document) {
   out_.Write(message);
 }
 
-int RunLspSession(ByteSource& in, ByteSink& out) {
+int RunLspSession(ByteSource& in, ByteSink& out, LspReading reading) {
   LspServer server(out);
   LspFrameReader reader(in, LspServer::MaxMessageBytes);
+  LspInbox inbox(reader, reading);
+  server.UseInbox(&inbox);
   while (!server.Exited()) {
     // Diagnostics wait only while more messages are already there: a burst
     // of changes is analysed once, and nothing is published late.
-    if (!reader.HasWholeMessage()) server.PublishDue();
-    LspFrame frame = reader.Next();
-    if (frame.FrameKind == LspFrame::Kind::End) break;
-    if (frame.FrameKind == LspFrame::Kind::Message) {
-      if (!server.Handle(frame.Body)) reader.BodyWasNoMessage();
-    } else {
-      server.RefuseFrame(frame);
-    }
+    if (!inbox.HasMessage()) server.PublishDue();
+    const LspIncoming incoming = inbox.Next();
+    if (incoming.Frame.FrameKind == LspFrame::Kind::End) break;
+    server.Handle(incoming);
   }
   return server.ExitStatus();
 }

@@ -11,6 +11,7 @@
 
 #include "tools/vln/lsp/LspDocument.h"
 #include "tools/vln/lsp/LspFraming.h"
+#include "tools/vln/lsp/LspInbox.h"
 #include "tools/vln/lsp/LspJson.h"
 
 // A JSON-RPC error as a request's answer.
@@ -27,9 +28,16 @@ inline constexpr int InvalidParams = -32602;
 inline constexpr int InternalError = -32603;
 inline constexpr int ServerNotInitialized = -32002;
 inline constexpr int RequestFailed = -32803;
+inline constexpr int RequestCancelled = -32800;
+inline constexpr int ContentModified = -32801;
 }  // namespace LspErrorCode
 
-using LspReply = std::variant<Json, LspError>;
+// A result already written as JSON text (see LspTextWriter).
+struct LspResultText {
+  std::string Text;
+};
+
+using LspReply = std::variant<Json, LspError, LspResultText>;
 
 // The language server's state between messages: the open documents and where
 // the conversation stands. It translates each message to the story functions
@@ -43,6 +51,11 @@ class LspServer {
 
   // One message body, whatever it holds. False when it is not JSON.
   bool Handle(std::string_view body);
+  // One message as the inbox read it.
+  void Handle(const LspIncoming& incoming);
+  // Where the messages not yet handled wait: a request a later one cancels,
+  // or whose document it changes, is answered with an error instead.
+  void UseInbox(LspInbox* inbox) { inbox_ = inbox; }
   // A message the framing could not take.
   void RefuseFrame(const LspFrame& frame);
   // Publishes the diagnostics of every document changed since they were last
@@ -75,7 +88,10 @@ class LspServer {
   void ReadFileOf(LspDocument& document);
   void Publish(LspDocument& document);
 
+  LspReply Answer(const Json& id, const std::string& method, const Handler& handler, const Json& params);
+
   ByteSink& out_;
+  LspInbox* inbox_ = nullptr;
   std::map<std::string, Handler, std::less<>> requests_;
   std::map<std::string, std::unique_ptr<LspDocument>, std::less<>> documents_;
   std::map<std::string, bool, std::less<>> due_;
@@ -90,4 +106,4 @@ class LspServer {
 
 // Reads messages from `in` and answers on `out` until exit or the end of the
 // input; returns the exit status.
-int RunLspSession(ByteSource& in, ByteSink& out);
+int RunLspSession(ByteSource& in, ByteSink& out, LspReading reading = LspReading::Ahead);

@@ -1,6 +1,8 @@
 // Hover, outline, folding and semantic tokens: ways of looking at the text.
 #include "tools/vln/lsp/LspCapabilities.h"
+#include "tools/vln/lsp/LspInbox.h"
 #include "tools/vln/lsp/LspRequests.h"
+#include "tools/vln/lsp/LspTextWriter.h"
 #include "tools/vln/lsp/StoryHover.h"
 #include "tools/vln/lsp/StoryTokens.h"
 #include "tools/vln/map/StoryMap.h"
@@ -29,20 +31,30 @@ Json PassageRange(LspDocument& document, const StoryMap::Passage& passage) {
 
 LspReply Symbols(LspDocument& document, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
-  Json symbols = Json::array();
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw('[');
   for (const StoryMap::Passage& passage : analysis.Map().Passages) {
-    const int64_t start = analysis.Lines().Lines()[passage.FirstLine].Start;
+    const auto& lines = analysis.Lines().Lines();
+    const int64_t start = lines[passage.FirstLine].Start;
     std::string name = Utf8Of(passage.Label.empty() ? passage.FirstText : passage.Label);
     if (name.empty()) name = "line " + std::to_string(passage.FileLine);
-    Json symbol;
-    symbol["name"] = std::move(name);
-    if (!passage.Label.empty()) symbol["detail"] = Utf8Of(passage.FirstText);
-    symbol["kind"] = SymbolKindString;
-    symbol["range"] = PassageRange(document, passage);
-    symbol["selectionRange"] = document.StoryRange(start, static_cast<int64_t>(passage.Label.size()));
-    symbols.push_back(std::move(symbol));
+    out.Raw(reply.Text.size() == 1 ? "{\"name\":" : ",{\"name\":");
+    out.String(name);
+    if (!passage.Label.empty()) {
+      out.Raw(",\"detail\":");
+      out.String(passage.FirstText);
+    }
+    out.Raw(",\"kind\":");
+    out.Number(SymbolKindString);
+    out.Raw(",\"range\":");
+    out.StoryRange(start, lines[passage.LastLine].End - start);
+    out.Raw(",\"selectionRange\":");
+    out.StoryRange(start, static_cast<int64_t>(passage.Label.size()));
+    out.Raw('}');
   }
-  return symbols;
+  out.Raw(']');
+  return reply;
 }
 
 LspReply Folding(LspDocument& document, const Json&) {
@@ -58,14 +70,18 @@ LspReply Folding(LspDocument& document, const Json&) {
   return ranges;
 }
 
-LspReply SemanticTokens(LspDocument& document, const Json&) {
+// The tokens of the story lines [firstLine, endLine) as the protocol's
+// numbers: five for each, relative to the one before.
+std::vector<uint32_t> TokenData(LspDocument& document, size_t firstLine, size_t endLine) {
   StoryAnalysis& analysis = document.Analysis();
   const EditorStory& story = analysis.Story();
   const EditorLines& lines = document.Lines();
-  std::vector<size_t> data;
+  std::vector<uint32_t> data;
   size_t lastLine = 0;
   size_t lastStart = 0;
-  for (const StoryToken& token : StoryTokensOf(analysis)) {
+  size_t count = 0;
+  for (const StoryToken& token : StoryTokensOf(analysis, firstLine, endLine)) {
+    if (++count % 4096 == 0) StopIfOvertaken();
     const size_t from = story.EditorOffset(token.Pos);
     const size_t to = story.EditorOffset(token.Pos + token.Length);
     // A token runs over a lone LF, where the editor has two lines: one
@@ -76,16 +92,104 @@ LspReply SemanticTokens(LspDocument& document, const Json&) {
       if (end <= start) continue;
       const EditorPosition a = PositionAt(lines, start, document.Encoding());
       const EditorPosition b = PositionAt(lines, end, document.Encoding());
-      data.push_back(a.Line - lastLine);
-      data.push_back(a.Line == lastLine ? a.Character - lastStart : a.Character);
-      data.push_back(b.Character - a.Character);
-      data.push_back(SemanticTokenType(token.TokenKind));
-      data.push_back(SemanticTokenModifiers(token.TokenKind));
+      for (const size_t value : {a.Line - lastLine, a.Line == lastLine ? a.Character - lastStart : a.Character,
+                                 b.Character - a.Character, SemanticTokenType(token.TokenKind),
+                                 SemanticTokenModifiers(token.TokenKind)}) {
+        data.push_back(static_cast<uint32_t>(value));
+      }
       lastLine = a.Line;
       lastStart = a.Character;
     }
   }
-  return Json{{"data", std::move(data)}};
+  return data;
+}
+
+std::vector<uint32_t> WholeTokenData(LspDocument& document) {
+  std::optional<std::vector<uint32_t>>& whole = document.WholeTokens();
+  if (!whole) whole = TokenData(document, 0, static_cast<size_t>(-1));
+  return *whole;
+}
+
+void WriteNumbers(LspTextWriter& out, const uint32_t* from, const uint32_t* to) {
+  out.Raw('[');
+  for (const uint32_t* at = from; at != to; ++at) {
+    if (at != from) out.Raw(',');
+    out.Number(*at);
+  }
+  out.Raw(']');
+}
+
+// Every token, with an id that a later delta request names.
+LspReply SemanticTokens(LspDocument& document, const Json&) {
+  LspDocument::SentTokens& sent = document.LastTokens();
+  sent.Data = WholeTokenData(document);
+  sent.ResultId = std::to_string(++sent.Count);
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw("{\"resultId\":");
+  out.String(sent.ResultId);
+  out.Raw(",\"data\":");
+  WriteNumbers(out, sent.Data.data(), sent.Data.data() + sent.Data.size());
+  out.Raw('}');
+  return reply;
+}
+
+// What changed since the tokens with previousResultId: one edit, from the
+// first number that differs to the last; every token when that id is not
+// the last one sent.
+LspReply SemanticTokensDelta(LspDocument& document, const Json& params) {
+  LspDocument::SentTokens& sent = document.LastTokens();
+  if (StringMember(params, "previousResultId") != sent.ResultId || sent.ResultId.empty()) {
+    return SemanticTokens(document, params);
+  }
+  std::vector<uint32_t> data = WholeTokenData(document);
+  size_t same = 0;
+  while (same < data.size() && same < sent.Data.size() && data[same] == sent.Data[same]) ++same;
+  size_t sameEnd = 0;
+  while (sameEnd < data.size() - same && sameEnd < sent.Data.size() - same &&
+         data[data.size() - 1 - sameEnd] == sent.Data[sent.Data.size() - 1 - sameEnd]) {
+    ++sameEnd;
+  }
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  const std::string id = std::to_string(++sent.Count);
+  out.Raw("{\"resultId\":");
+  out.String(id);
+  out.Raw(",\"edits\":[");
+  if (same + sameEnd < std::max(data.size(), sent.Data.size())) {
+    out.Raw("{\"start\":");
+    out.Number(same);
+    out.Raw(",\"deleteCount\":");
+    out.Number(sent.Data.size() - same - sameEnd);
+    out.Raw(",\"data\":");
+    WriteNumbers(out, data.data() + same, data.data() + data.size() - sameEnd);
+    out.Raw('}');
+  }
+  out.Raw("]}");
+  sent.ResultId = id;
+  sent.Data = std::move(data);
+  return reply;
+}
+
+// The tokens of the story lines the range touches, numbered as in the whole.
+LspReply SemanticTokensRange(LspDocument& document, const Json& params) {
+  const Json* range = Member(params, "range");
+  const Json* start = range != nullptr ? Member(*range, "start") : nullptr;
+  const Json* end = range != nullptr ? Member(*range, "end") : nullptr;
+  const std::optional<int64_t> from = start != nullptr ? document.StoryPosOf(*start) : std::nullopt;
+  const std::optional<int64_t> to = end != nullptr ? document.StoryPosOf(*end) : std::nullopt;
+  if (!from || !to) return LspError{LspErrorCode::InvalidParams, "params.range is missing"};
+  const StoryLines& lines = document.Analysis().Lines();
+  const std::vector<uint32_t> data =
+      lines.Lines().empty() ? std::vector<uint32_t>()
+                            : TokenData(document, lines.LineIndexAt(std::min(*from, *to)),
+                                        lines.LineIndexAt(std::max(*from, *to)) + 1);
+  LspResultText reply;
+  LspTextWriter out(reply.Text, document);
+  out.Raw("{\"data\":");
+  WriteNumbers(out, data.data(), data.data() + data.size());
+  out.Raw('}');
+  return reply;
 }
 
 }  // namespace
@@ -95,4 +199,6 @@ void AddViewRequests(LspServer& server) {
   server.AddRequest("textDocument/documentSymbol", ForDocument(server, Symbols));
   server.AddRequest("textDocument/foldingRange", ForDocument(server, Folding));
   server.AddRequest("textDocument/semanticTokens/full", ForDocument(server, SemanticTokens));
+  server.AddRequest("textDocument/semanticTokens/full/delta", ForDocument(server, SemanticTokensDelta));
+  server.AddRequest("textDocument/semanticTokens/range", ForDocument(server, SemanticTokensRange));
 }

@@ -1,6 +1,13 @@
 #include "tools/vln/lsp/StoryAnalysis.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#include "story/StoryStrings.h"
+#include "tools/vln/check/CheckMarkup.h"
 #include "tools/vln/check/CheckStory.h"
+#include "tools/vln/lsp/StoryNavigation.h"
+#include "tools/vln/reading/LineMarkup.h"
 #include "tools/vln/reading/StoryTargets.h"
 #include "tools/vln/map/StoryMap.h"
 #include "tools/vln/reading/StoryReach.h"
@@ -28,4 +35,113 @@ const std::vector<bool>& StoryAnalysis::Reached() {
 const StoryMap& StoryAnalysis::Map() {
   if (!map_) map_ = std::make_unique<StoryMap>(BuildStoryMap(Text(), Lines()));
   return *map_;
+}
+
+const std::vector<LabelWays>& StoryAnalysis::WaysIntoLabels() {
+  if (!ways_) ways_ = std::make_unique<std::vector<LabelWays>>(WaysIntoLabelLines(*this));
+  return *ways_;
+}
+
+const std::vector<std::u16string>& StoryAnalysis::LooseTargets() {
+  if (looseTargets_) return *looseTargets_;
+  looseTargets_.emplace();
+  const auto add = [this](std::u16string_view list) {
+    for (size_t start = 0; start <= list.size();) {
+      const std::u16string_view name = NextListItem(list, start);
+      if (!name.empty() && name.front() != u'[') looseTargets_->emplace_back(name);
+    }
+  };
+  // More than the targets (every item of every list, every name of every
+  // jump, taken or not): a line that begins with any of them is left to a
+  // new analysis.
+  for (size_t i = 0; i < Lines().Lines().size(); ++i) {
+    if ((Lines().Marks(i) & (StoryLines::Question | StoryLines::Greater)) == 0) continue;
+    const LineMarkup markup = ReadLineMarkup(Lines().Lines()[i].Text);
+    if (markup.HasChoice) {
+      add(markup.ChoiceList);
+      for (size_t start = 0; start <= markup.ChoiceList.size();) {
+        farthestMissLanding_ = std::max(farthestMissLanding_, NextListItem(markup.ChoiceList, start).size() + 2);
+      }
+    }
+    if (markup.HasJump()) {
+      add(markup.PlainTarget);
+      add(markup.Names);
+    }
+  }
+  return *looseTargets_;
+}
+
+bool StoryAnalysis::PlainText(std::u16string_view line) {
+  if (line.size() > LongestPortableLine || StoryTrim(line).empty()) return false;
+  for (const char16_t unit : line) {
+    const bool markup = unit == u'?' || unit == u':' || unit == u'>' || unit == u'[';
+    const bool odd = unit < u' ' || (unit >= 0xD800 && unit <= 0xDFFF) || unit == u'\uFFFD' || unit == u'\uFEFF';
+    if (markup || odd) return false;
+  }
+  return std::none_of(LooseTargets().begin(), LooseTargets().end(),
+                      [line](const std::u16string& target) { return line.starts_with(target); });
+}
+
+bool StoryAnalysis::TakeEditInPlainLine(size_t from, size_t removed, std::u16string_view inserted) {
+  const std::optional<EditorStory::LineSpot> spot = story_.LineOfEdit(from, removed);
+  // The first line is where the reading starts, and no target can land on it.
+  if (!spot || spot->Line == 0 || Lines().Marks(spot->Line) != 0) return false;
+  const StoryLines::Line& line = Lines().Lines()[spot->Line];
+  std::u16string after(line.Text);
+  after.replace(spot->Inside, removed, inserted);
+  if (!PlainText(line.Text) || !PlainText(after)) return false;
+  if (static_cast<size_t>(line.Start) <= farthestMissLanding_) return false;
+  const auto inLine = [&line](int64_t pos) { return pos >= line.Start && pos <= line.End; };
+  if (findings_) {
+    for (const CheckFinding& finding : *findings_) {
+      if (inLine(finding.Pos)) return false;
+      for (const CheckFinding::Place& place : finding.Related) {
+        if (inLine(place.Pos)) return false;
+      }
+    }
+  }
+  const int64_t at = line.Start + static_cast<int64_t>(spot->Inside);
+  const int64_t end = line.End;
+  const auto delta = static_cast<int64_t>(inserted.size()) - static_cast<int64_t>(removed);
+  // A finding after the line moves with it; one over it (a run of lines
+  // no reading reaches, which may end at the edit) grows or shrinks with it.
+  const auto follow = [&](int64_t& pos, int64_t& length) {
+    if (pos > end) {
+      pos += delta;
+    } else if (pos + length >= at) {
+      length += delta;
+    }
+  };
+  if (findings_) {
+    for (CheckFinding& finding : *findings_) {
+      follow(finding.Pos, finding.Length);
+      for (CheckFinding::Place& place : finding.Related) follow(place.Pos, place.Length);
+    }
+  }
+  const std::u16string_view before = Text();
+  story_.EditLine(*spot, removed, inserted);
+  // The index holds places in the text. The map holds lines by their
+  // index, which stay, and views into the text, which move with it; no
+  // view is into the edited line, which begins no passage and holds no
+  // choice.
+  targets_.reset();
+  if (map_) {
+    const auto lineFrom = static_cast<size_t>(line.Start - 1);
+    const size_t lineTo = lineFrom + line.Text.size() - static_cast<size_t>(delta);
+    const auto moved = [&](std::u16string_view& view) {
+      const auto first = reinterpret_cast<uintptr_t>(before.data());
+      const auto place = reinterpret_cast<uintptr_t>(view.data());
+      if (place < first || place > first + before.size() * sizeof(char16_t)) return true;  // a list of its own
+      size_t offset = (place - first) / sizeof(char16_t);
+      if (offset + view.size() > lineFrom && offset <= lineTo) return false;
+      if (offset > lineTo) offset = static_cast<size_t>(static_cast<int64_t>(offset) + delta);
+      view = std::u16string_view(Text().data() + offset, view.size());
+      return true;
+    };
+    bool kept = true;
+    for (StoryMap::Passage& passage : map_->Passages) kept = moved(passage.Label) && moved(passage.FirstText) && kept;
+    for (StoryMap::Edge& edge : map_->Edges) kept = moved(edge.Item) && kept;
+    if (!kept) map_.reset();
+  }
+  return true;
 }

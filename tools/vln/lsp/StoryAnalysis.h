@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -10,6 +11,7 @@
 
 class TargetIndex;
 struct StoryMap;
+struct LabelWays;
 
 // Everything the server knows about one version of a document, each part
 // worked out the first time it is asked for: an edit makes a new analysis,
@@ -31,11 +33,36 @@ class StoryAnalysis {
   // Per story line: whether some reading from the first line shows it.
   const std::vector<bool>& Reached();
   const StoryMap& Map();
+  // WaysIntoLabelLines, kept as long as no line's index or landing changes.
+  const std::vector<LabelWays>& WaysIntoLabels();
+
+  // Takes an edit of the editor's text (`removed` units at `from` replaced
+  // by `inserted`) that stays inside a line of plain text and leaves it
+  // plain: no markup, no line a search can land on, no line a finding
+  // quotes. Such an edit changes no way through the story and no finding
+  // but where the findings after it stand, so the analysis follows it
+  // without being made again. False, with nothing changed, for any other
+  // edit.
+  bool TakeEditInPlainLine(size_t from, size_t removed, std::u16string_view inserted);
 
  private:
+  // Whether `line` holds a plain line's text the edit may leave: nothing
+  // the interpreter or a check reads as markup, not blank, and no line a
+  // target without brackets would begin.
+  bool PlainText(std::u16string_view line);
+  const std::vector<std::u16string>& LooseTargets();
+
   EditorStory story_;
   std::optional<CheckFindings> findings_;
   std::unique_ptr<TargetIndex> targets_;
   std::optional<std::vector<bool>> reached_;
   std::unique_ptr<StoryMap> map_;
+  std::unique_ptr<std::vector<LabelWays>> ways_;
+  // Every jump or choice target that does not begin with "[": any line may
+  // begin with one. Edits in plain lines leave them as they are.
+  std::optional<std::vector<std::u16string>> looseTargets_;
+  // A choice key whose target begins no line goes on at 2 + the target's
+  // length from the story's start: an edit in front of the farthest such
+  // place could move what it lands on.
+  size_t farthestMissLanding_ = 0;
 };

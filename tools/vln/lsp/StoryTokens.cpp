@@ -56,10 +56,12 @@ class LineTokens {
 
 }  // namespace
 
-std::vector<StoryToken> StoryTokensOf(const StoryAnalysis& analysis) {
+std::vector<StoryToken> StoryTokensOf(const StoryAnalysis& analysis, size_t firstLine, size_t endLine) {
   std::vector<StoryToken> tokens;
   LineTokens line(analysis.Text(), tokens);
-  for (const StoryLines::Line& storyLine : analysis.Lines().Lines()) {
+  const auto& lines = analysis.Lines().Lines();
+  for (size_t index = firstLine; index < std::min(endLine, lines.size()); ++index) {
+    const StoryLines::Line& storyLine = lines[index];
     const size_t first = tokens.size();
     const LineMarkup markup = ReadLineMarkup(storyLine.Text);
     line.Add(markup.Label, Kind::Label);

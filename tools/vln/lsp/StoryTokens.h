@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -15,5 +16,7 @@ struct StoryToken {
   Kind TokenKind = Kind::Label;
 };
 
-// Every token of the story, in the order of the text, none overlapping.
-std::vector<StoryToken> StoryTokensOf(const StoryAnalysis& analysis);
+// Every token of the story lines [firstLine, endLine), in the order of the
+// text, none overlapping.
+std::vector<StoryToken> StoryTokensOf(const StoryAnalysis& analysis, size_t firstLine = 0,
+                                      size_t endLine = static_cast<size_t>(-1));

@@ -106,14 +106,31 @@ StoryLines::StoryLines(std::u16string_view text, size_t unitsWorthAThread) : tex
   lines_.insert(lines_.end(), back.Lines.begin(), back.Lines.end());
   marks_.insert(marks_.end(), back.Marks.begin(), back.Marks.end());
   firstFileLine_.insert(firstFileLine_.end(), back.FirstFileLine.begin(), back.FirstFileLine.end());
-  const size_t blocks = (text.size() + 2) >> BlockShift;
+  IndexBlocks(0);
+}
+
+void StoryLines::IndexBlocks(size_t fromBlock) {
+  const size_t blocks = (text_.size() + 2) >> BlockShift;
+  lineOfBlock_.resize(std::min(fromBlock, lineOfBlock_.size()));
   lineOfBlock_.reserve(blocks + 1);
-  size_t line = 0;
-  for (size_t block = 0; block <= blocks; ++block) {
+  size_t line = lineOfBlock_.empty() ? 0 : lineOfBlock_.back();
+  for (size_t block = lineOfBlock_.size(); block <= blocks; ++block) {
     const auto first = static_cast<int64_t>(block << BlockShift);
     while (line + 1 < lines_.size() && lines_[line + 1].Start <= first) ++line;
     lineOfBlock_.push_back(static_cast<uint32_t>(line));
   }
+}
+
+void StoryLines::LineResized(std::u16string_view text, size_t index, int64_t delta) {
+  text_ = text;
+  const char16_t* p = text.data();
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    Line& line = lines_[i];
+    if (i > index) line.Start += delta;
+    if (i >= index) line.End += delta;
+    line.Text = std::u16string_view(p + line.Start - 1, static_cast<size_t>(line.End - line.Start));
+  }
+  IndexBlocks(static_cast<size_t>(lines_[index].Start) >> BlockShift);
 }
 
 size_t StoryLines::LineIndexAt(int64_t pos) const {

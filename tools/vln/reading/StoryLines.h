@@ -43,6 +43,11 @@ class StoryLines {
   // for positions beyond the end.
   size_t LineIndexAt(int64_t pos) const;
 
+  // After line `index` grew by `delta` units within itself, in `text`, the
+  // story text it now belongs to, and kept its marks: the lines after it
+  // move along.
+  void LineResized(std::u16string_view text, size_t index, int64_t delta);
+
  private:
   struct Part {
     std::vector<Line> Lines;
@@ -51,6 +56,8 @@ class StoryLines {
     long FileLines = 0;  // the editor's lines the part's lines make
   };
   Part Cut(size_t from, size_t to, size_t roomTo) const;
+  // lineOfBlock_ from block `fromBlock` on.
+  void IndexBlocks(size_t fromBlock);
 
   std::u16string_view text_;
   std::vector<Line> lines_;
