@@ -12,13 +12,21 @@ process.emitWarning = (warning, ...rest) => {
   if (!String(warning).includes('WASI')) emitWarning.call(process, warning, ...rest);
 };
 
-const { WASI } = require('node:wasi');
 const fs = require('node:fs');
 
 const [program, ...args] = process.argv.slice(2);
 if (!program) {
   process.stderr.write('usage: node run-wasm.cjs PROGRAM.wasm [ARG...]\n');
   process.exit(2);
+}
+let WASI;
+try {
+  ({ WASI } = require('node:wasi'));
+} catch {
+  // Node 18 lends its WASI only to a process started with this flag.
+  const again = require('node:child_process').spawnSync(process.execPath,
+    ['--experimental-wasi-unstable-preview1', __filename, program, ...args], { stdio: 'inherit' });
+  process.exit(again.status ?? 1);
 }
 const wasi = new WASI({
   version: 'preview1',
