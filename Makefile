@@ -173,3 +173,15 @@ vscode-test: vsix
 	@$(DEPS) editors code-server
 	$(VSCODE)/test/vscode/install-code-server.sh
 	cd $(VSCODE) && node --test test/vscode/vscode.test.js
+
+# Velnori in the browser (web/): a folder of static files, build-web/, that
+# works opened from disk; vln.wasm runs the editor's server, the map, play
+# and read mode. `make web-test` drives it in Debian's chromium.
+.PHONY: web web-test
+web: wasm
+	@$(DEPS) editors
+	$(VSCODE)/scripts/npm-ready.sh web
+	cd web && node build.js $(CURDIR)/$(VSIX_WASM) $(CURDIR)/build-web
+
+web-test: web
+	cd web && VLN_WASM=$(CURDIR)/$(VSIX_WASM) node --test test/*.test.js
