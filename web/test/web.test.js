@@ -54,3 +54,48 @@ test('the worked example with a planted mistake: the diagnostic on its line, com
   await hover.waitFor();
   assert.match(await hover.innerText(), /Switches A on/);
 });
+
+test('a story opened and saved unchanged gives the same bytes, and reads right', async () => {
+  const page = await newPage();
+  const cases = [
+    { file: 'examples/ame-no-kissaten.vln', kind: 'shift-jis', shows: '雨' },
+    { file: 'tests/vln/asa-sjis.vln', kind: 'shift-jis', shows: '朝だ。目覚ましが鳴っている。' },
+    { file: 'tests/vln/asa.vln', kind: 'utf-8', shows: '朝だ。目覚ましが鳴っている。' },
+    { file: 'tests/vln/unix.vln', kind: 'shift-jis', shows: '␊' },
+    { name: 'marked.vln', bytes: Buffer.from('\xEF\xBB\xBF[a]あ\r\n', 'latin1'), kind: 'utf-8', shows: '[a]' },
+    { name: 'utf16.vln', bytes: Buffer.from('\xFF\xFE[\0a\0]\0B0\r\0\n\0', 'latin1'), kind: 'utf-16le', shows: '[a]あ' },
+    { name: 'lone-cr.vln', bytes: Buffer.from('[a]x\ry\r\n', 'latin1'), kind: 'shift-jis', shows: '␍' },
+  ];
+  for (const c of cases) {
+    const bytes = c.bytes || fs.readFileSync(path.join(ROOT, c.file));
+    await openStory(page, c.name || path.basename(c.file), bytes);
+    assert.strictEqual(await page.locator('#file-name').innerText(), `${c.name || path.basename(c.file)} (${c.kind})`);
+    assert.ok((await page.locator('.cm-content').innerText()).includes(c.shows), c.file || c.name);
+    assert.ok((await saveStory(page)).equals(bytes), c.file || c.name);
+  }
+});
+
+test('a lone LF stays inside its line through an edit and a save', async () => {
+  const page = await newPage();
+  const bytes = fs.readFileSync(path.join(ROOT, 'tests', 'vln', 'unix.vln'));
+  const lineFeeds = bytes.filter((b) => b === 10).length;
+  await openStory(page, 'unix.vln', bytes);
+  assert.strictEqual(await page.locator('.cm-line').count(), 1);
+  assert.strictEqual(await page.locator('.cm-lone-lf').count(), lineFeeds);
+  await typeAtEnd(page, 'X', 'lone-line-feed');
+  assert.ok((await saveStory(page)).equals(Buffer.concat([bytes, Buffer.from('X')])));
+});
+
+test('a character Shift-JIS cannot hold is never written: the page names it and offers UTF-8', async () => {
+  const page = await newPage();
+  await typeAtEnd(page, '😀', 'unreached-lines');
+  await page.click('#save');
+  const dialog = page.locator('#cannot-save');
+  await dialog.waitFor();
+  assert.match(await dialog.innerText(), /“😀” \(U\+1F600, line 9\)/);
+  const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-utf8')]);
+  const saved = fs.readFileSync(await download.path());
+  const example = fs.readFileSync(path.join(ROOT, 'tests', 'vln', 'worked.vln'));
+  assert.ok(saved.equals(Buffer.concat([example, Buffer.from('😀', 'utf8')])));
+  assert.strictEqual(await page.locator('#file-name').innerText(), 'story.vln (utf-8)');
+});
