@@ -99,3 +99,66 @@ test('a character Shift-JIS cannot hold is never written: the page names it and 
   assert.ok(saved.equals(Buffer.concat([example, Buffer.from('😀', 'utf8')])));
   assert.strictEqual(await page.locator('#file-name').innerText(), 'story.vln (utf-8)');
 });
+
+test('the map and the strip follow the text, the cursor and the keys', async () => {
+  const page = await newPage();
+  const map = page.frameLocator('iframe.map');
+  const strip = page.frameLocator('iframe.play');
+  const caption = strip.locator('#caption');
+  const line = (n) => page.locator('.cm-line').nth(n - 1);
+  const steps = [
+    { why: 'opens on the first passage', check: async () => {
+      await map.locator('g.node.passage-link').nth(5).waitFor();
+      await map.locator('g.node.current[data-id="L1"]').waitFor();
+      await waitText(caption, 'Morning. The alarm rings.');
+    } },
+    { why: 'the cursor on line 5 marks its passage', check: async () => {
+      await line(5).click();
+      await map.locator('g.node.current[data-id="L5"]').waitFor();
+    } },
+    { why: 'a passage typed at the end is drawn', check: async () => {
+      await page.keyboard.press('Control+End');
+      await page.keyboard.type('[new]A new passage.');
+      await map.locator('g.node.passage-link[data-id="L9"]').waitFor();
+    } },
+    { why: 'a click on a passage moves the editor', check: async () => {
+      await map.locator('g.node[data-id="L6"]').click();
+      await page.locator('.cm-activeLine', { hasText: '[road]On the road.' }).waitFor();
+    } },
+    { why: 'Down and a choice key play on', check: async () => {
+      await strip.locator('button[data-event="down"]').click();
+      await waitText(caption, 'Get up or sleep on');
+      assert.match(await strip.locator('#choice').innerText(), /1\s+\[up\]\n2\s+\[sleep\]/);
+      await strip.locator('button[data-event="2"]').click();
+      await waitText(caption, 'You sleep on.');
+    } },
+    { why: 'an edit shows at once in the reading so far', check: async () => {
+      await line(5).click();
+      await page.keyboard.press('Home');
+      for (let i = 0; i < 7; i++) await page.keyboard.press('ArrowRight');
+      await page.keyboard.type('Still ');
+      await waitText(caption, 'Still You sleep on.');
+    } },
+    { why: 'a flag set by the story shows', check: async () => {
+      await strip.locator('button[data-event="down"]').click();
+      await waitText(caption, 'On the road.');
+      assert.match(await strip.locator('.flag.on').count().then(String), /^0$/);
+    } },
+    { why: 'from here starts at the cursor', check: async () => {
+      await line(3).click();
+      await page.click('#play-here');
+      await strip.locator('button[data-event="down"]').click();
+      await waitText(caption, 'You get up.');
+      await strip.locator('button[data-event="down"]').click();
+      await waitText(caption, 'You leave the house.');
+      await strip.locator('.flag.on', { hasText: 'A' }).waitFor();
+    } },
+  ];
+  for (const step of steps) await step.check().catch((error) => { throw new Error(`${step.why}: ${error.message}`); });
+});
+
+// Waits until a locator's text is exactly `text`.
+async function waitText(locator, text) {
+  await locator.filter({ hasText: new RegExp(`^${text.replace(/[.?*+()[\]]/g, '\\$&')}$`) }).waitFor({ timeout: 10000 })
+    .catch(async (error) => { throw new Error(`"${await locator.innerText()}" is not "${text}": ${error.message}`); });
+}

@@ -3,7 +3,10 @@
 import { Graphviz } from '@hpcc-js/wasm-graphviz';
 
 const vscode = acquireVsCodeApi();
-const state = Object.assign({ zoom: 1, left: 0, top: 0 }, vscode.getState() || {});
+const saved = vscode.getState();
+const state = Object.assign({ zoom: 1, left: 0, top: 0 }, saved || {});
+// A view opened afresh shows the whole map; one the author zoomed keeps that.
+let fitNext = !saved;
 
 document.body.innerHTML = `
 <div class="toolbar">
@@ -11,6 +14,7 @@ document.body.innerHTML = `
   <span id="zoom-level"></span>
   <button id="zoom-in" title="Zoom in">+</button>
   <button id="zoom-reset" title="Actual size">1:1</button>
+  <button id="zoom-fit" title="The whole map">Fit</button>
   <span id="status"></span>
 </div>
 <div id="canvas" tabindex="0"></div>`;
@@ -97,6 +101,14 @@ function zoomBy(factor) {
 document.getElementById('zoom-in').addEventListener('click', () => zoomBy(1.25));
 document.getElementById('zoom-out').addEventListener('click', () => zoomBy(0.8));
 document.getElementById('zoom-reset').addEventListener('click', () => zoomBy(1 / state.zoom));
+document.getElementById('zoom-fit').addEventListener('click', () => fit());
+
+// The zoom at which the whole drawing fits the view (points are 4/3 pixels).
+function fit() {
+  if (!natural) return;
+  const scale = Math.min(canvas.clientWidth / (natural.width * 4 / 3), canvas.clientHeight / (natural.height * 4 / 3));
+  zoomBy(Math.min(4, Math.max(0.1, scale)) / state.zoom);
+}
 canvas.addEventListener('wheel', (event) => {
   if (!event.ctrlKey) return;
   event.preventDefault();
@@ -155,6 +167,10 @@ async function draw(message) {
   applyZoom();
   canvas.scrollLeft = left;
   canvas.scrollTop = top;
+  if (fitNext) {
+    fitNext = false;
+    fit();
+  }
   const count = `${message.passages} passage${message.passages === 1 ? '' : 's'}`;
   status.textContent = message.neighbourhood
     ? `${count}: showing the passage at the cursor and its neighbours`
