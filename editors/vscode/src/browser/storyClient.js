@@ -8,29 +8,43 @@ const { announce } = require('../serverAnnounce');
 // puts this in place of ../storyClient, so the rest of the extension is the
 // one the desktop runs.
 function createClient(context) {
-  const wasm = vscode.Uri.joinPath(context.extensionUri, 'bin', 'vln.wasm');
-  const worker = new Worker(vscode.Uri.joinPath(context.extensionUri, 'dist', 'browser', 'server.js').toString(true));
-  wasmBytes(wasm).then(
-    (bytes) => worker.postMessage({ velnoriWasm: bytes }, [bytes.buffer]),
-    (error) => vscode.window.showErrorMessage(`Velnori: ${wasm.toString(true)} could not be read: ${error.message || error}`),
-  );
+  const file = (...parts) => vscode.Uri.joinPath(context.extensionUri, ...parts);
   const clientOptions = {
     documentSelector: [{ language: 'vln' }],
     synchronize: { configurationSection: 'velnori' },
   };
-  const client = new LanguageClient('velnori', 'Velnori', clientOptions, worker);
-  announce(client, `${wasm.toString(true)} (wasm, in a web worker)`, State.Running);
+  const client = new WorkerClient(clientOptions, file('dist', 'browser', 'server.js'), file('bin', 'vln.wasm'));
+  announce(client, `${file('bin', 'vln.wasm').toString(true)} (wasm, in a web worker)`, State.Running);
   return client;
 }
 
-// The extension's own file: through the workspace's file systems where the
-// extension lives on one (a remote), else over HTTP (a gallery).
-async function wasmBytes(uri) {
+// The worker is made as the client starts, from the script's text: the
+// editor refuses a worker from the address of an extension installed on a
+// remote, and the extension may live there, on a gallery, or on disk.
+class WorkerClient extends LanguageClient {
+  constructor(clientOptions, script, wasm) {
+    super('velnori', 'Velnori', clientOptions, null);
+    Object.assign(this, { script, wasm });
+  }
+
+  async createMessageTransports(encoding) {
+    const [script, wasm] = await Promise.all([extensionFile(this.script), extensionFile(this.wasm)]);
+    if (this.worker) this.worker.terminate();
+    const url = URL.createObjectURL(new Blob([script], { type: 'text/javascript' }));
+    this.worker = new Worker(url);
+    this.worker.postMessage({ velnoriWasm: wasm }, [wasm.buffer]);
+    return super.createMessageTransports(encoding);
+  }
+}
+
+// One of the extension's own files: through the workspace's file systems
+// where the extension lives on one (a remote, or the disk), else over HTTP.
+async function extensionFile(uri) {
   try {
     return new Uint8Array(await vscode.workspace.fs.readFile(uri)).slice();
   } catch {
     const response = await fetch(uri.toString(true));
-    if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+    if (!response.ok) throw new Error(`${uri.toString(true)}: ${response.status} ${response.statusText}`);
     return new Uint8Array(await response.arrayBuffer());
   }
 }
