@@ -7,7 +7,7 @@
 #     1.5 × native at 100,000 lines, at most 10 ms at 10,000;
 #   start to `initialize` answered: at most 300 ms;
 #   vln.wasm: at most 1.5 MB.
-# Prints the medians of REPETITIONS runs (default 7) as a table.
+# Prints the medians of REPETITIONS rounds (default 7) as a table.
 #   bench/wasm/WasmAgainstNative.sh BUILD BUILD-WASM [REPETITIONS]
 set -euo pipefail
 build=$1 wasm_build=$2 repetitions=${3:-7}
@@ -18,24 +18,38 @@ for program in "$native" "$module" "$wasm" "$build/bench/lsp_server_bench" "$bui
   [ -e "$program" ] || { echo "WasmAgainstNative: no $program (make wasm, and a build with the benchmarks)" >&2; exit 1; }
 done
 
-# Prints "NAME MEDIAN-MS" for each benchmark the filter picks; nothing for
-# one that failed, which the table shows.
-Medians() {
+# Prints "NAME MS" for each benchmark the filter picks, from one repetition;
+# nothing for one that failed, which the table shows.
+Times() {
   local report
-  report=$("$@" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
-                --benchmark_format=json 2>/dev/null) || true
-  node -e 'for (const b of JSON.parse(process.argv[1] || "{}").benchmarks || [])
-             if (b.aggregate_name === "median" && !b.error_occurred) console.log(b.run_name, b.real_time);' "$report"
+  report=$("$@" --benchmark_format=json 2>/dev/null) || true
+  # Only the benchmarks are read; a report that still does not parse (a run
+  # cut short) gives nothing.
+  node -e 'const text = process.argv[1];
+           let runs = [];
+           try { runs = JSON.parse("{" + text.slice(text.indexOf("\"benchmarks\""))).benchmarks; } catch {}
+           for (const b of runs) if (!b.error_occurred) console.log(b.run_name, b.real_time);' "$report"
 }
 lsp_filter='BM_LspInitialize|BM_LspEditUntilDiagnostics'
 check_filter='BM_Program/check'
+# Native and wasm take turns, so that both meet the same load on a shared
+# machine.
+times=$(mktemp)
+trap 'rm -f "$times"' EXIT
+for ((round = 0; round < repetitions; round++)); do
+  for side in native wasm; do
+    program=$native
+    [ "$side" = wasm ] && program=$wasm
+    { VLN_LSP_SERVER=$program Times "$build/bench/lsp_server_bench" --benchmark_filter="$lsp_filter"
+      VLN_PROGRAM=$program Times "$build/bench/check_bench" --benchmark_filter="$check_filter"
+    } | sed "s/^/$side /" >>"$times"
+  done
+done
 declare -A native_ms wasm_ms
-while read -r name ms; do native_ms[$name]=$ms; done < <(
-  VLN_LSP_SERVER=$native Medians "$build/bench/lsp_server_bench" --benchmark_filter="$lsp_filter"
-  VLN_PROGRAM=$native Medians "$build/bench/check_bench" --benchmark_filter="$check_filter")
-while read -r name ms; do wasm_ms[$name]=$ms; done < <(
-  VLN_LSP_SERVER=$wasm Medians "$build/bench/lsp_server_bench" --benchmark_filter="$lsp_filter"
-  VLN_PROGRAM=$wasm Medians "$build/bench/check_bench" --benchmark_filter="$check_filter")
+while read -r side name ms; do
+  if [ "$side" = native ]; then native_ms[$name]=$ms; else wasm_ms[$name]=$ms; fi
+done < <(sort -k1,2 -k3g "$times" | awk '{ key = $1 " " $2; n[key]++; v[key, n[key]] = $3 }
+  END { for (key in n) print key, v[key, int((n[key] + 1) / 2)] }')
 
 printf '| measure | native ms | wasm ms | wasm / native | goal |\n|---|---|---|---|---|\n'
 Row() {  # benchmark, what it measures, goal
