@@ -339,6 +339,16 @@ describe('velnori/play gives what vln play --json prints', () => {
     });
   }
 
+  test('open: false begins before any story, exactly as vln play does', async () => {
+    const events = ['1', 'space', 'down', 'down', '2', 'down'];
+    const uri = newUri();
+    await server.open(uri, story('tests/vln/asa-sjis.vln'));
+    const { steps } = await server.request('velnori/play', { textDocument: { uri }, events, open: false });
+    const printed = vlnOutput(['play', '--json', 'tests/vln/asa-sjis.vln', ...events])
+      .trim().split(/\r?\n/).map((l) => JSON.parse(l));
+    assert.deepEqual(steps.map(({ line, ...rest }) => rest), printed);
+  });
+
   test('fromLine starts reading at that line', async () => {
     const uri = newUri();
     await server.open(uri, worked);

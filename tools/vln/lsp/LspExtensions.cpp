@@ -77,7 +77,14 @@ LspReply Play(LspDocument& document, const Json& params) {
   // The document's own text is the story, whatever the Open dialog names.
   EditorTextInput input(document.Text());
   Json steps = Json::array();
-  for (const PlayStep& step : ReplayFromOpen("document", input, events, from)) steps.push_back(stepJson(step));
+  // "open": false begins before any story, as the reader does; its Open
+  // dialog answers the document.
+  const Json* open = Member(params, "open");
+  const bool opened = open == nullptr || !open->is_boolean() || open->get<bool>();
+  for (const PlayStep& step : opened ? ReplayFromOpen("document", input, events, from)
+                                     : ReplayFromStart("document", input, events)) {
+    steps.push_back(stepJson(step));
+  }
   return Json{{"steps", std::move(steps)}};
 }
 
