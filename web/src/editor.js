@@ -75,12 +75,8 @@ export class StoryEditor {
   }
 
   async start() {
-    const result = await this.client.request('initialize', {
-      processId: null, rootUri: null, capabilities: { general: { positionEncodings: ['utf-16'] } },
-    });
-    const provider = result.capabilities.semanticTokensProvider;
+    const provider = (await this.client.initialize()).semanticTokensProvider;
     this.legend = provider ? provider.legend.tokenTypes : [];
-    this.client.notify('initialized', {});
     this.client.on('textDocument/publishDiagnostics', (params) => this.diagnosed(params));
   }
 

@@ -10,6 +10,15 @@ export class LspClient {
     worker.onmessage = ({ data }) => this.received(data);
   }
 
+  // The session's start; the server's capabilities.
+  async initialize() {
+    const result = await this.request('initialize', {
+      processId: null, rootUri: null, capabilities: { general: { positionEncodings: ['utf-16'] } },
+    });
+    this.notify('initialized', {});
+    return result.capabilities;
+  }
+
   request(method, params) {
     const id = this.nextId++;
     return new Promise((resolve, reject) => {

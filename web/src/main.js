@@ -31,6 +31,7 @@ async function main() {
   const client = new LspClient(startServer());
   const bytesModule = await storyBytes();
   if (location.hash === '#read') {
+    await client.initialize();
     new Reader(client, bytesModule);
     return;
   }

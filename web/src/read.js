@@ -63,13 +63,16 @@ export class Reader {
   }
 
   async replay() {
-    const result = await this.client.request('velnori/play', { textDocument: { uri: READ_URI }, events: this.events });
+    const result = await this.client.request('velnori/play', {
+      textDocument: { uri: READ_URI }, events: this.events, open: false,
+    });
     return result.steps[result.steps.length - 1];
   }
 
   async key(name) {
     this.events.push(name);
     let step = await this.replay();
+    // A step's dialog is one its own event brought up.
     if (step.dialog) step = await this.open(step);
     this.showStep(step);
   }

@@ -162,3 +162,110 @@ async function waitText(locator, text) {
   await locator.filter({ hasText: new RegExp(`^${text.replace(/[.?*+()[\]]/g, '\\$&')}$`) }).waitFor({ timeout: 10000 })
     .catch(async (error) => { throw new Error(`"${await locator.innerText()}" is not "${text}": ${error.message}`); });
 }
+
+// What `vln play --json` reports for a story and keys: one step a key.
+function vlnPlay(file, events) {
+  const vln = process.env.VLN || path.join(ROOT, 'build-vsix', 'tools', 'vln', 'vln');
+  const out = require('child_process').execFileSync(vln, ['play', '--json', file, ...events], { encoding: 'utf8' });
+  return out.trim().split('\n').map((line) => JSON.parse(line));
+}
+
+const KEY_OF = { down: 'ArrowDown', space: 'Space', 1: 'Digit1', 2: 'Digit2', 3: 'Digit3', 4: 'Digit4', 5: 'Digit5' };
+
+async function readingPage() {
+  const page = await openPage(browser, '#read');
+  pages.push(page);
+  page.dialogs = [];
+  page.on('dialog', (dialog) => { page.dialogs.push(dialog.message()); dialog.accept(); });
+  await page.waitForFunction(() => document.title === 'Velnori');
+  return page;
+}
+
+// Presses a key and waits until the tab's title is `caption`.
+async function pressFor(page, key, caption) {
+  await page.keyboard.press(KEY_OF[key]);
+  await page.waitForFunction((want) => document.title === want, caption, { timeout: 10000 })
+    .catch(async () => { throw new Error(`after ${key}: title "${await page.title()}", not "${caption}"`); });
+}
+
+test("read mode: the tab's title after each key is vln play's caption; Space hides; the page shows nothing", async () => {
+  const cases = [
+    { file: 'tests/vln/worked.vln', events: ['down', 'down', '1', 'down', 'down', 'down', 'down'] },
+    { file: 'tests/vln/asa-sjis.vln', events: ['down', 'down', '2', 'down', 'down', 'down', 'down'] },
+    { file: 'examples/ame-no-kissaten.vln', events: ['down', 'down', 'down', '1', 'down', '2', 'down', 'down'] },
+  ];
+  for (const c of cases) {
+    const story = path.join(ROOT, c.file);
+    const steps = vlnPlay(story, c.events).slice(1);
+    const page = await readingPage();
+    const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.keyboard.press('ArrowDown')]);
+    await chooser.setFiles(story);
+    await page.waitForFunction((want) => document.title === want, steps[0].caption);
+    for (let i = 1; i < steps.length; i++) await pressFor(page, c.events[i], steps[i].caption);
+
+    await page.keyboard.press('Space');
+    await page.waitForFunction(() => document.title === 'Velnori in the browser');
+    const shown = await page.evaluate(() => document.documentElement.outerHTML);
+    for (const step of steps) assert.ok(!step.caption || !shown.includes(step.caption), `${c.file}: "${step.caption}" is in the page`);
+    assert.strictEqual(await page.evaluate(() => document.body.innerText.trim()), '');
+    // Hidden, the page takes no key, as a minimized window.
+    await page.keyboard.press('ArrowDown');
+    await page.mouse.click(10, 10);
+    await page.waitForFunction((want) => document.title === want, steps[steps.length - 1].caption);
+    assert.deepStrictEqual(page.dialogs, []);
+  }
+});
+
+test("read mode: the Open dialog is the browser's file picker, with the reader's filter and message", async () => {
+  const empty = path.join(require('os').tmpdir(), 'velnori-empty.vln');
+  fs.writeFileSync(empty, '');
+  const [, step] = vlnPlay(empty, ['down']);
+  const page = await readingPage();
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.keyboard.press('ArrowDown')]);
+  assert.strictEqual(await chooser.element().getAttribute('accept'), '.vln');
+  const message = page.waitForEvent('dialog');
+  await chooser.setFiles(empty);
+  assert.strictEqual((await message).message(), step.message);
+  assert.strictEqual(await page.title(), step.caption);
+});
+
+test('read mode: key to new title, median of 40 keys (figure)', async () => {
+  const page = await readingPage();
+  const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.keyboard.press('ArrowDown')]);
+  await chooser.setFiles(path.join(ROOT, 'examples', 'hoshi-no-eki.vln'));
+  await page.waitForFunction(() => document.title !== 'Velnori');
+  const times = await page.evaluate(async () => {
+    const title = document.querySelector('title');
+    const out = [];
+    for (let i = 0; i < 40; i++) {
+      const changed = new Promise((resolve) => {
+        const observer = new MutationObserver(() => { observer.disconnect(); resolve(performance.now()); });
+        observer.observe(title, { childList: true, characterData: true, subtree: true });
+      });
+      const pressed = performance.now();
+      document.dispatchEvent(new KeyboardEvent('keydown', { code: 'ArrowDown', key: 'ArrowDown', bubbles: true }));
+      out.push((await changed) - pressed);
+    }
+    return out;
+  });
+  console.log(`figure: read mode, key to new title: median ${median(times).toFixed(1)} ms over ${times.length} keys`);
+});
+
+test('a shared link round-trips the story exactly, lone LF, lone CR and all', async () => {
+  const page = await newPage();
+  const bytes = Buffer.from('[a]x\ny\rz\r\n[b]あ\r\n', 'utf8');
+  await openStory(page, 'mixed.vln', bytes);
+  await page.click('#copy-link');
+  const link = await page.locator('#link').inputValue();
+  assert.match(link, /^file:\/\/.*#story=/);
+  assert.match(await page.locator('#status').innerText(), new RegExp(`${link.length} characters`));
+  const shared = await newPage(link.slice(link.indexOf('#')));
+  assert.strictEqual(await shared.locator('#file-name').innerText(), 'story.vln (utf-8)');
+  assert.ok((await saveStory(shared)).equals(bytes));
+
+  // A story past what browsers keep of a link: the page says so.
+  const long = Buffer.from(Array.from({ length: 4000 }, (_, i) => `[p${i}]${(i * 7919).toString(36)}>>[p${i + 1}]\r\n`).join(''));
+  await openStory(page, 'long.vln', long);
+  await page.click('#copy-link');
+  assert.match(await page.locator('#status.warning').innerText(), /may be cut off/);
+});
