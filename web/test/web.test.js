@@ -48,6 +48,15 @@ test('the worked example with a planted mistake: the diagnostic on its line, com
   await completion.locator('li', { hasText: '[sleep]' }).click();
   await page.locator('.cm-line', { hasText: '>>[sleep]' }).waitFor();
 
+  // F12 on a target goes to its label; F2 renames it everywhere.
+  await page.locator('.cm-line').nth(3).locator('text=road').click();
+  await page.keyboard.press('F12');
+  await page.locator('.cm-activeLine', { hasText: '[road]On the road.' }).waitFor();
+  page.once('dialog', (dialog) => dialog.accept('street'));
+  await page.keyboard.press('F2');
+  await page.locator('.cm-line', { hasText: '[street]On the road.' }).waitFor();
+  assert.strictEqual(await page.locator('.cm-line', { hasText: '>>[street]' }).count(), 1);
+
   const line = await page.locator('.cm-line').nth(2).boundingBox();
   await page.mouse.move(line.x + 150, line.y + 5);
   const hover = page.locator('.cm-tooltip-hover');
