@@ -85,6 +85,7 @@ export class StoryEditor {
     if (this.opened) this.client.notify('textDocument/didClose', { textDocument: { uri: URI } });
     this.opened = true;
     this.view.setState(this.stateOf(text));
+    this.unsaved = false;
     this.version += 1;
     this.client.notify('textDocument/didOpen', { textDocument: { uri: URI, languageId: 'vln', version: this.version, text } });
   }
@@ -103,6 +104,7 @@ export class StoryEditor {
         });
       });
       this.version += 1;
+      this.unsaved = true;
       this.changedAt = performance.now();
       // From the last change back, each range is still where the text before
       // the edit had it.

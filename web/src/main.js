@@ -69,10 +69,16 @@ async function main() {
   if (shared) load(shared.text, { name: 'story.vln', encoding: shared.encoding, mark: false });
   else load(VELNORI_EXAMPLE, { name: 'story.vln', encoding: 'shift-jis', mark: false });
 
-  byId('new').addEventListener('click', () => load(VELNORI_EXAMPLE, { name: 'story.vln', encoding: 'shift-jis', mark: false }));
+  // Nothing the author typed goes without their word.
+  const mayLeave = () => !editor.unsaved || confirm('The story has changes that are not saved. Leave them?');
+  window.addEventListener('beforeunload', (event) => {
+    if (editor.unsaved) event.preventDefault();
+  });
+
+  byId('new').addEventListener('click', () => mayLeave() && load(VELNORI_EXAMPLE, { name: 'story.vln', encoding: 'shift-jis', mark: false }));
   byId('open').addEventListener('change', async () => {
     const file = byId('open').files[0];
-    if (!file) return;
+    if (!file || !mayLeave()) return;
     const bytes = new Uint8Array(await file.arrayBuffer());
     const { text, encoding } = bytesModule.decode(bytes);
     load(text, fileKind(file.name, bytes, encoding));
@@ -92,6 +98,7 @@ async function main() {
       return;
     }
     kind = asKind;
+    editor.unsaved = false;
     byId('file-name').textContent = `${kind.name} (${kind.encoding})`;
     download(kind.name, result.bytes);
     say(`Saved ${kind.name} as ${kind.encoding}, ${result.bytes.length} bytes.`);
@@ -123,6 +130,8 @@ async function main() {
   byId('play-start').addEventListener('click', () => play.restart(undefined));
   byId('play-here').addEventListener('click', () => play.restart(editor.cursorLine()));
   byId('read').addEventListener('click', () => {
+    if (!mayLeave()) return;
+    editor.unsaved = false;
     location.hash = '#read';
     location.reload();
   });

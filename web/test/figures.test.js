@@ -33,6 +33,8 @@ test('figures', async () => {
     console.log(`figure: build-web/ ${(size / 1e6).toFixed(2)} MB, gzip -9 ${(wire / 1e6).toFixed(2)} MB`);
 
     const page = await openPage(browser);
+    // Opening the next story leaves the typing before unsaved.
+    page.on('dialog', (dialog) => dialog.accept());
     await page.waitForFunction(() => document.getElementById('editor').dataset.diagnosedAt !== undefined);
     console.log(`figure: file:// to editable with the worked example's diagnostics: ${Date.now() - page.opened} ms`);
 
