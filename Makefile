@@ -138,7 +138,9 @@ wasm-test: wasm
 #   make editors-test   grammar snapshots, the extension's unit tests, its
 #                       webviews in headless chromium, the Vim syntax, the
 #                       launcher of vln.wasm and the web's server worker
-#   make vscode-test    the packaged extension in a real VS Code (code-server)
+#   make vscode-test    the packaged extensions in a real VS Code (code-server):
+#                       the Linux one, then the universal one beside the
+#                       workbench and in the browser's web worker
 .PHONY: vsix vsix-vln editors-test vscode-test
 VSCODE := editors/vscode
 # The vln inside the Linux package, also the one the extension's tests use.
@@ -169,10 +171,18 @@ editors-test: vsix-vln wasm
 	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
 	cd $(VSCODE) && VLN_WASM=$(CURDIR)/$(VSIX_WASM) node --test test/wasm/*.test.js test/browser/*.test.js
 
-vscode-test: vsix
+# Whether this Node has a code-server release is asked first, before any
+# package is installed or built. The universal package, with no native vln,
+# is tried twice: vln.wasm beside the workbench, then in the browser's web
+# worker extension host.
+vscode-test:
+	@$(VSCODE)/test/vscode/install-code-server.sh --check
 	@$(DEPS) editors code-server
+	@$(MAKE) --no-print-directory vsix
 	$(VSCODE)/test/vscode/install-code-server.sh
 	cd $(VSCODE) && node --test test/vscode/vscode.test.js
+	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=wasm node --test test/vscode/vscode.test.js
+	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=web node --test test/vscode/vscode.test.js
 
 # Velnori in the browser (web/): a folder of static files, build-web/, that
 # works opened from disk; vln.wasm runs the editor's server, the map, play

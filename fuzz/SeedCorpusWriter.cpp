@@ -251,6 +251,9 @@ void WriteLspStream(const fs::path& dir) {
   Write(dir / "tour", withOpening(5, tour));
   Write(dir / "tour-utf8", withOpening(7, tour));
   Write(dir / "before-initialize", withOpening(0, request("textDocument/hover", at(0, 0)) + notify("exit", nullptr)));
+  // Graphviz, and the fonts it loads once, on the fuzzers' first input.
+  Write(dir / "map-svg", withOpening(5, request("velnori/map", {{"textDocument", document}, {"format", "svg"}}) +
+                                            request("shutdown", nullptr) + notify("exit", nullptr)));
   Write(dir / "hostile",
         withOpening(5, "garbage\r\n\r\nContent-Length: 1099511627776\r\n\r\n{" + FramedMessage("{x") +
                            FramedMessage("[1]") + FramedMessage("{\"id\":{},\"method\":\"x\"}") +

@@ -15,3 +15,6 @@ std::string ExtensionOf(const std::string& name);
 bool SameFile(const std::string& one, const std::string& other);
 // Opens the file `name` to be written from its start, as bytes.
 void OpenToWrite(std::ofstream& file, const std::string& name);
+// Opens the file `name` to be read as bytes, when it is a regular file: a
+// FIFO or a device would block or never end. False when it is not opened.
+bool OpenRegularToRead(std::ifstream& file, const std::string& name);

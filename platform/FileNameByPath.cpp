@@ -22,3 +22,11 @@ bool SameFile(const std::string& one, const std::string& other) {
 void OpenToWrite(std::ofstream& file, const std::string& name) {
   file.open(FilePathFrom(name), std::ios::binary | std::ios::trunc);
 }
+
+bool OpenRegularToRead(std::ifstream& file, const std::string& name) {
+  const std::filesystem::path path = FilePathFrom(name);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  file.open(path, std::ios::binary);
+  return file.is_open();
+}

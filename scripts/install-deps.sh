@@ -19,9 +19,10 @@ packages_for() {
     desktop) echo "xvfb openbox xdotool x11-utils imagemagick libxtst-dev" ;;
     # Everything `make test` builds and runs.
     test) echo "$(packages_for run) $(packages_for build) $(packages_for desktop) $(packages_for lsp) $(packages_for wasm)" ;;
-    # The language server's client tests: Node and npm, and neovim. A nodejs
-    # from elsewhere may bring its own npm, which Debian's npm would clash with.
-    lsp) echo "nodejs neovim"; command -v npm >/dev/null || echo "npm" ;;
+    # The language server's client tests: Node and npm, neovim, and Emacs
+    # with eglot (emacs-nox has no X of its own to bring). A nodejs from
+    # elsewhere may bring its own npm, which Debian's npm would clash with.
+    lsp) echo "nodejs neovim emacs-nox elpa-eglot"; command -v npm >/dev/null || echo "npm" ;;
     fuzz) echo "clang libclang-rt-14-dev" ;;
     # vln as WebAssembly for WASI (make wasm): clang and lld 14 with the wasm32
     # C and C++ libraries, Binaryen's wasm-opt, llvm-ar, and Node to run it.
@@ -35,8 +36,12 @@ packages_for() {
     # test. Where npm came with another nodejs, Debian's npm would conflict.
     editors) echo "unzip chromium fonts-ipafont-gothic vim"; command -v npm >/dev/null || echo "nodejs npm" ;;
     # code-server for the end-to-end test: its kerberos module builds from
-    # source, and its ripgrep comes from Debian instead of a download.
-    code-server) echo "libkrb5-dev ripgrep python3 g++ make" ;;
+    # source, and its ripgrep comes from Debian instead of a download. Its
+    # native modules build against node's headers and libuv's, which
+    # Debian's own nodejs leaves to libnode-dev and libuv1-dev.
+    code-server) echo "libkrb5-dev ripgrep python3 g++ make"
+      [ -f /usr/include/node/node_api.h ] || echo "libnode-dev"
+      [ -f /usr/include/node/uv.h ] || echo "libuv1-dev" ;;
     *) echo "install-deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -10,6 +10,7 @@
 #include "tools/vln/lsp/LspFraming.h"
 #include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/LspServer.h"
+#include "tools/vln/reading/Utf8.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ TEST(LspProtocol, AnswersHostileMessagesAndGoesOn) {
     int errorCode;       // the error it gets (id null unless the message had one), 0 for none
   };
   const std::string ping = Frame(Request(9, "shutdown"));
+  const std::string kana = JsonText(Notification("no/such", {{"text", "\u3042\u3044\u3046"}}));
   const std::vector<Row> rows = {
       {"a header line without a colon", "garbage\r\n\r\n", -32700},
       {"a Content-Length that is no number", "Content-Length: ten\r\n\r\n{}", -32700},
@@ -93,6 +95,14 @@ TEST(LspProtocol, AnswersHostileMessagesAndGoesOn) {
        Frame(Notification("textDocument/didChange", {{"textDocument", Document}, {"contentChanges", Json::array()}})), 0},
       {"a cancelled request", Frame(Notification("$/cancelRequest", {{"id", 3}})), 0},
       {"initialize again", Initialize(), -32600},
+      // The message right after a bad one is read, wherever it begins.
+      {"a line without a colon right in front of the next header", "garbage\r\n", -32700},
+      {"a Content-Length that counts characters, not bytes",
+       "Content-Length: " + std::to_string(Utf8ToUtf16(kana).size()) + "\r\n\r\n" + kana, -32700},
+      {"a Content-Length that takes in the next message's header",
+       "Content-Length: " + std::to_string(kana.size() + 12) + "\r\n\r\n" + kana, -32700},
+      {"a whole header over 64 KiB", "Content-Length: 2\r\nX-Pad: " + std::string(65536, 'a') + "\r\n\r\n{}",
+       -32700},
   };
   for (const Row& row : rows) {
     const Session session = Converse(Initialize() + row.input + ping + Frame(Notification("exit")));
@@ -217,6 +227,7 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
        Json::parse(R"({"id":"L6","label":"[road]","range":{"start":{"line":5,"character":0},"end":{"line":5,"character":26}}})")},
       {"map format", worked, "velnori/map", {{"format", "png"}}, "/error/code", -32602},
       {"the layout the map gets", worked, "velnori/map", {{"format", "dot"}}, "/result/layout", "full"},
+      {"the map names the version it is of", worked, "velnori/map", {{"format", "dot"}}, "/result/version", 1},
       {"references of a label line", worked, "textDocument/references", at(5, 1), "/result/1/range/start/line", 3},
       {"ways in above a label", worked, "textDocument/codeLens", Json::object(), "/result/2/command/title", "2 ways in"},
       {"prepareRename's placeholder", worked, "textDocument/prepareRename", at(5, 3), "/result/placeholder", "road"},
@@ -229,6 +240,11 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
       {"a quick fix for a lone LF", "a\nb\r\n", "textDocument/codeAction",
        {{"range", {{"start", At(0, 0)}, {"end", At(0, 0)}}}}, "/result/0/edit/changes/file:~1~1~1s.vln/0/newText", "\r\n"},
       {"the outline's passages", worked, "textDocument/documentSymbol", Json::object(), "/result/1/name", "[up]"},
+      {"a passage is text (String), not a namespace", worked, "textDocument/documentSymbol", Json::object(),
+       "/result/1/kind", 15},
+      {"completion over the bracket an editor closed", "[start]\r\n[road]x\r\nGo>>[ro]\r\n",
+       "textDocument/completion", at(2, 7),
+       "/result/items/0/textEdit/range/end/character", 8},
   };
   for (const Row& row : rows) {
     Json params = row.params;

@@ -11,6 +11,7 @@
 #include "tests/StoryTestSupport.h"
 #include "tools/vln/lsp/EditorLines.h"
 #include "tools/vln/lsp/EditorStory.h"
+#include "tools/vln/lsp/SavedStory.h"
 #include "tools/vln/lsp/StoryAnalysis.h"
 #include "tools/vln/lsp/StoryCompletion.h"
 #include "tools/vln/lsp/StoryFixes.h"
@@ -45,6 +46,7 @@ TEST(EditorStory, BuildsTheReadersTextAndMapsEveryOffsetBack) {
     const char* reason;
     std::u16string editor;
     std::u16string story;
+    SavedLineFeed lineFeeds = SavedLineFeed::AsItIs;
   };
   const std::vector<Row> rows = {
       {"CR LF stays", u"a\r\nb\r\n", u"a\r\nb\r\n"},
@@ -59,15 +61,20 @@ TEST(EditorStory, BuildsTheReadersTextAndMapsEveryOffsetBack) {
       {"a mark the editor holds is text", u"\uFEFFa\r\n", u"\uFEFFa\r\n"},
       {"surrogate pairs are two units", u"\U0001F600>>[x]\r[x]", u"\U0001F600>>[x]\r\n[x]\r\n"},
       {"an empty document is no story", u"", u""},
+      {"an editor that writes LF as CR LF: each LF is a break", u"a\nb\n\nc", u"a\r\nb\r\n\r\nc\r\n",
+       SavedLineFeed::AsBreak},
+      {"an editor that writes LF as CR LF: CR LF and a lone CR stay one break each", u"a\r\nb\rc\n",
+       u"a\r\nb\r\nc\r\n", SavedLineFeed::AsBreak},
   };
   for (const Row& row : rows) {
-    const EditorStory story(row.editor);
+    const EditorStory story(row.editor, row.lineFeeds);
     EXPECT_EQ(story.Text(), row.story) << row.reason;
     // Every character the editor holds is the same character in the story.
     for (size_t offset = 0; offset < row.editor.size(); ++offset) {
       const int64_t pos = story.StoryPos(offset);
       EXPECT_EQ(story.EditorOffset(pos), offset) << row.reason << " at " << offset;
-      if (row.editor[offset] != u'\r') {
+      const bool lineFeedBreak = row.editor[offset] == u'\n' && row.lineFeeds == SavedLineFeed::AsBreak;
+      if (row.editor[offset] != u'\r' && !lineFeedBreak) {
         EXPECT_EQ(story.Text()[static_cast<size_t>(pos - 1)], row.editor[offset]) << row.reason << " at " << offset;
       }
     }
@@ -223,6 +230,7 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
     bool none;
     CompletionSpot::Kind kind;
     std::u16string typed;
+    int64_t closingAfter = 0;
   };
   using Kind = CompletionSpot::Kind;
   const std::vector<Row> rows = {
@@ -240,6 +248,10 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
       {"inside the line's own label", u"[ro|", true, Kind::Label, u""},
       {"plain text", u"Hello |", true, Kind::Label, u""},
       {">> after :: is part of the command", u"Hi::END>>|", false, Kind::Keyword, u""},
+      {"the bracket an editor closed is replaced too", u"Go>>[mi|]", false, Kind::Label, u"[mi", 1},
+      {"in a choice likewise", u"Pick??[a],[b|]", false, Kind::Label, u"[b", 1},
+      {"a bracket further on is not", u"Go>>[mi| ]", false, Kind::Label, u"[mi", 0},
+      {"nor after a keyword", u"Hi::AO|]", false, Kind::Keyword, u"AO", 0},
   };
   for (const Row& row : rows) {
     const Cursor cursor = WithCursor(StoryOf({u"[start]", row.line}));
@@ -253,6 +265,7 @@ TEST(StoryCompletion, KnowsWhatCanBeTypedWhere) {
     EXPECT_EQ(spot->What, row.kind) << row.reason;
     EXPECT_EQ(std::u16string(spot->Typed), row.typed) << row.reason;
     EXPECT_EQ(spot->From + static_cast<int64_t>(spot->Typed.size()), cursor.Pos) << row.reason;
+    EXPECT_EQ(spot->ClosingAfter, row.closingAfter) << row.reason;
   }
 }
 
@@ -347,6 +360,7 @@ TEST(StoryFixes, MendTheObviousMistakes) {
     std::u16string editor;  // "|" is the cursor
     const char* title;      // words of the fix's title
     std::u16string after;   // the story once that fix is made; empty: no such fix
+    SavedLineFeed lineFeeds = SavedLineFeed::AsItIs;
   };
   const std::vector<Row> rows = {
       {"space in front of a choice item", u"s??[a], [|b]\r\n[b]\r\n", "Remove the space",
@@ -363,10 +377,16 @@ TEST(StoryFixes, MendTheObviousMistakes) {
        u"s>>[new]\r\n[b]\r\n[new]\r\n"},
       {"no passage for a misread jump's names", u"s>>App|le\r\n", "Create the passage", u""},
       {"lone LFs everywhere", u"a\nb|\r\nc\nd\r\n", "lone LF", u"a\r\nb\r\nc\r\nd\r\n"},
+      // An editor that converts line ends would save that CR LF as CR CR LF.
+      {"no CR LF into a text that holds none", u"a\nb|\nc\n", "lone LF", u""},
+      {"a new passage in the editor's own line ends", u"s>>[new|]\nb\n", "Create the passage",
+       u"s>>[new]\nb\n[new]\n", SavedLineFeed::AsBreak},
+      {"a new passage after a last line without its break", u"s>>[new|]\nb", "Create the passage",
+       u"s>>[new]\nb\n[new]", SavedLineFeed::AsBreak},
   };
   for (const Row& row : rows) {
     const Cursor cursor = WithCursor(row.editor);
-    StoryAnalysis analysis(cursor.Text);
+    StoryAnalysis analysis(cursor.Text, row.lineFeeds);
     const int64_t pos = analysis.Story().StoryPos(static_cast<size_t>(cursor.Pos - 1));
     const std::vector<StoryFix> fixes = FixesWithin(analysis, pos, pos);
     const StoryFix* fix = nullptr;
@@ -414,3 +434,51 @@ TEST(StoryHover, SaysWhatTheReaderDoesWithTheLine) {
 }
 
 }  // namespace
+
+TEST(SavedStory, WhatTheFileOnDiskSaysOfItsLineEnds) {
+  struct Row {
+    const char* reason;
+    std::string bytes;
+    bool breaksHoldCr;
+    std::vector<size_t> loneLineFeedLines;  // as vln check numbers them
+    std::u16string editor;                  // the editor's text of the file
+    SavedLineFeed lineFeeds;                // how the editor saves its LFs
+  };
+  const std::vector<Row> rows = {
+      {"CR LF held as LF: the editor converts", "a\r\nb\r\n", true, {}, u"a\nb\n", SavedLineFeed::AsBreak},
+      {"CR LF held as CR LF", "a\r\nb\r\n", true, {}, u"a\r\nb\r\n", SavedLineFeed::AsItIs},
+      {"an LF-only file says nothing of the editor", "a\nb\nc\n", false, {1}, u"a\nb\nc\n", SavedLineFeed::AsItIs},
+      {"a text without breaks keeps its LF-less self", "a\r\n", true, {}, u"a", SavedLineFeed::AsItIs},
+      {"mixed, held with its CRs", "a\r\nb\nc\r\nd\ne\r\n", true, {2, 4}, u"a\r\nb\nc\r\nd\ne\r\n",
+       SavedLineFeed::AsItIs},
+      {"mixed, held as LF alone", "a\r\nb\nc\r\n", true, {2}, u"a\nb\nc\n", SavedLineFeed::AsBreak},
+      // VS Code makes every break LF, and saves them so.
+      {"mostly LF, held as LF alone", "a\nb\nc\r\n", false, {1}, u"a\nb\nc\n", SavedLineFeed::AsItIs},
+      {"Shift-JIS kana", "[\x82\xa0]\x82\xa2\n\x82\xa4\r\n\x82\xa6\r\n", true, {1},
+       u"[\u3042]\u3044\n\u3046\n\u3048\n", SavedLineFeed::AsBreak},
+  };
+  for (const Row& row : rows) {
+    const SavedStory saved = SavedStoryOf(row.bytes);
+    EXPECT_EQ(saved.BreaksHoldCr, row.breaksHoldCr) << row.reason;
+    std::vector<size_t> lines;
+    for (const SavedStory::LoneLineFeed& feed : saved.LoneLineFeeds) {
+      lines.push_back(feed.Line);
+      EXPECT_EQ(feed.Finding.Code, "lone-line-feed") << row.reason;
+    }
+    EXPECT_EQ(lines, row.loneLineFeedLines) << row.reason;
+    EXPECT_EQ(SavedLineFeedOf(saved, row.editor), row.lineFeeds) << row.reason;
+  }
+}
+
+TEST(SavedStory, FilePathOfUri) {
+  const std::vector<std::pair<std::string, std::optional<std::string>>> rows = {
+      {"file:///home/a%20b/%E6%98%9F.vln", "/home/a b/\xE6\x98\x9F.vln"},
+      {"file://localhost/s.vln", "/s.vln"},
+      {"FILE:///s.vln", "/s.vln"},
+      {"file:///C:/stories/s.vln", "C:/stories/s.vln"},
+      {"file:///100%.vln", "/100%.vln"},
+      {"file://server/share/s.vln", std::nullopt},
+      {"untitled:Untitled-1", std::nullopt},
+  };
+  for (const auto& [uri, path] : rows) EXPECT_EQ(FilePathOfUri(uri), path) << uri;
+}

@@ -7,14 +7,17 @@ const path = require('path');
 const esbuild = require('esbuild');
 
 // The web's bundle is the desktop's extension with the browser's language
-// client, and the one part of Node's path module it uses.
+// client and its server in a worker, and the one part of Node's path module
+// it uses.
 const forTheWeb = {
   name: 'for-the-web',
   setup(build) {
     const here = (file) => ({ path: path.resolve(__dirname, 'src', 'browser', file) });
-    build.onResolve({ filter: /^\.\/storyClient$/ }, (args) =>
-      (path.dirname(args.importer) === path.resolve(__dirname, 'src') ? here('storyClient.js') : undefined));
+    build.onResolve({ filter: /^\.\/serverClient$/ }, (args) =>
+      (path.dirname(args.importer) === path.resolve(__dirname, 'src') ? here('serverClient.js') : undefined));
     build.onResolve({ filter: /^path$/ }, () => here('path.js'));
+    build.onResolve({ filter: /^vscode-languageclient\/node$/ }, () =>
+      ({ path: require.resolve('vscode-languageclient/browser', { paths: [__dirname] }) }));
   },
 };
 

@@ -42,3 +42,10 @@ bool SameFile(const std::string& one, const std::string& other) {
 void OpenToWrite(std::ofstream& file, const std::string& name) {
   file.open(name, std::ios::binary | std::ios::trunc);
 }
+
+bool OpenRegularToRead(std::ifstream& file, const std::string& name) {
+  struct stat status {};
+  if (::stat(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  file.open(name, std::ios::binary);
+  return file.is_open();
+}

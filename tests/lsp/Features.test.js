@@ -5,6 +5,10 @@
 // StoryText.js, which works it out independently of the server.
 
 const { describe, test, before, after } = require('node:test');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+const { pathToFileURL } = require('node:url');
 const assert = require('node:assert/strict');
 const { LspServer, sourceDir, vlnOutput } = require('./LspServer');
 const T = require('./StoryText');
@@ -106,16 +110,39 @@ describe('diagnostics', () => {
     await assert.rejects(server.request('textDocument/documentSymbol', { textDocument: { uri } }), (e) => e.code === -32602);
   });
 
-  test('lone LFs are a finding whose quick fix makes them CR LF', async () => {
-    const text = story('tests/vln/unix.vln');
-    const uri = newUri();
-    const [finding] = await server.open(uri, text);
-    assert.equal(finding.range.start.line, 0);
-    const actions = await server.request('textDocument/codeAction', {
-      textDocument: { uri }, range: finding.range, context: { diagnostics: [finding] },
-    });
-    const fixed = actions.map((a) => T.applyEdits(text, T.editsFor(a.edit, uri)));
-    assert.ok(fixed.includes(text.replace(/\n/g, '\r\n')), JSON.stringify(fixed));
+  test('lone LFs are a finding whose quick fix makes them CR LF, only in a text that holds CR LF', async () => {
+    // An editor that converts line ends holds LF alone and would save a CR
+    // LF put in as CR CR LF.
+    const lineFeeds = story('tests/vln/unix.vln');
+    for (const text of [lineFeeds.replace('\n', '\r\n'), lineFeeds]) {
+      const uri = newUri();
+      const [finding] = await server.open(uri, text);
+      assert.equal(finding.range.start.line, text === lineFeeds ? 0 : 1);
+      const actions = await server.request('textDocument/codeAction', {
+        textDocument: { uri }, range: finding.range, context: { diagnostics: [finding] },
+      });
+      const fixed = actions.map((a) => T.applyEdits(text, T.editsFor(a.edit, uri)));
+      assert.equal(fixed.includes(text.replace(/\r?\n/g, '\r\n')), text !== lineFeeds, JSON.stringify(fixed));
+    }
+  });
+
+  test("the file's own lone LFs, which the editor made CR LF, are vln check's findings until it is saved", async () => {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vln-lsp-'));
+    const file = path.join(folder, 'mixed.vln');
+    fs.writeFileSync(file, '[s]Start.\r\nLine two\nstill two\r\n[e]End.::END\r\n');
+    const [checked] = vlnOutput(['check', file]).split('\n');
+    // Wine sees the Linux file system as its drive Z:.
+    const uri = process.env.VLN_LSP_WINE === '1' ? `file:///Z:${pathToFileURL(file).pathname}` : pathToFileURL(file).href;
+    const text = '[s]Start.\r\nLine two\r\nstill two\r\n[e]End.::END\r\n';
+    const [finding, ...more] = await server.open(uri, text);
+    assert.deepEqual(more, []);
+    assert.equal(finding.code, 'lone-line-feed');
+    assert.ok(checked.startsWith(`${file}:${finding.range.start.line + 1}: warning: ${finding.message.split(' (')[0]}`), checked);
+    fs.writeFileSync(file, text);
+    const saved = server.nextDiagnostics(uri);
+    server.notify('textDocument/didSave', { textDocument: { uri } });
+    assert.deepEqual(await saved, []);
+    fs.rmSync(folder, { recursive: true });
   });
 });
 

@@ -51,6 +51,17 @@ const cases = [
   { why: 'a header with no Content-Length', send: (s) => s.write('Content-Type: application/vscode-jsonrpc\r\n\r\n'), reply: null, maybeError: true },
   { why: 'a Content-Length that is no number', send: (s) => s.write('Content-Length: lots\r\n\r\n'), reply: null, maybeError: true },
   { why: 'a negative Content-Length', send: (s) => s.write('Content-Length: -5\r\n\r\n'), reply: null, maybeError: true },
+  {
+    // The server has read all there is and waits for the rest of the body;
+    // shutdown then comes in a write of its own and must not be swallowed.
+    why: 'a Content-Length a few bytes too long, then shutdown',
+    send: (s) => {
+      const body = JSON.stringify(hover(1));
+      s.write(`Content-Length: ${Buffer.byteLength(body) + 8}\r\n\r\n${body}`);
+    },
+    reply: null,
+    maybeError: true,
+  },
   { why: 'didChange for a document never opened', send: (s) => s.send(notification('textDocument/didChange', { textDocument: { uri: 'file:///nowhere.vln', version: 2 }, contentChanges: [{ text: 'x' }] })), reply: null },
   { why: 'a request on a document never opened', send: (s) => s.send(hover(1, 'file:///nowhere.vln')), reply: { id: 1, codes: [-32602], orResult: true } },
   {

@@ -3,10 +3,9 @@
 import { Graphviz } from '@hpcc-js/wasm-graphviz';
 
 const vscode = acquireVsCodeApi();
-const saved = vscode.getState();
-const state = Object.assign({ zoom: 1, left: 0, top: 0 }, saved || {});
-// A view opened afresh shows the whole map; one the author zoomed keeps that.
-let fitNext = !saved;
+// `placed`: the view has been placed once (fitted, or at the start), after
+// which the author's zoom and scroll are kept.
+const state = Object.assign({ zoom: 1, left: 0, top: 0, placed: false }, vscode.getState() || {});
 
 document.body.innerHTML = `
 <div class="toolbar">
@@ -14,7 +13,7 @@ document.body.innerHTML = `
   <span id="zoom-level"></span>
   <button id="zoom-in" title="Zoom in">+</button>
   <button id="zoom-reset" title="Actual size">1:1</button>
-  <button id="zoom-fit" title="The whole map">Fit</button>
+  <button id="zoom-fit" title="The whole map in the pane">Fit</button>
   <span id="status"></span>
 </div>
 <div id="canvas" tabindex="0"></div>`;
@@ -84,41 +83,81 @@ function applyZoom() {
   svg.setAttribute('height', `${natural.height * state.zoom}pt`);
 }
 
+// Below this the passages' text cannot be read.
+const READABLE_ZOOM = 0.45;
+const PX_PER_PT = 4 / 3;
+
+// The zoom at which the whole drawing fits the pane (at most actual size).
+function fitZoom() {
+  if (!natural) return 1;
+  const across = canvas.clientWidth / (natural.width * PX_PER_PT);
+  const down = canvas.clientHeight / (natural.height * PX_PER_PT);
+  return Math.min(1, across, down);
+}
+
+function rememberScroll() {
+  state.left = canvas.scrollLeft;
+  state.top = canvas.scrollTop;
+  saveState();
+}
+
+function fit() {
+  state.zoom = fitZoom();
+  applyZoom();
+  canvas.scrollLeft = 0;
+  canvas.scrollTop = 0;
+  rememberScroll();
+}
+
+// Scrolls the passage into the middle of the pane unless it is in view.
+function keepInView(id) {
+  const node = id && canvas.querySelector(`g.node[data-id="${id}"]`);
+  if (!node) return;
+  const box = node.getBoundingClientRect();
+  const pane = canvas.getBoundingClientRect();
+  if (box.left >= pane.left && box.right <= pane.right && box.top >= pane.top && box.bottom <= pane.bottom) return;
+  canvas.scrollLeft += box.left + box.width / 2 - (pane.left + pane.width / 2);
+  canvas.scrollTop += box.top + box.height / 2 - (pane.top + pane.height / 2);
+  rememberScroll();
+}
+
+// The first drawing: the whole map when its text can still be read there,
+// else actual size at the passage at the cursor (or the first one).
+function place(message) {
+  state.placed = true;
+  const zoom = fitZoom();
+  if (zoom >= READABLE_ZOOM) {
+    fit();
+    return;
+  }
+  state.zoom = 1;
+  applyZoom();
+  const first = canvas.querySelector('g.node.passage-link');
+  keepInView(message.current || (first && first.dataset.id));
+}
+
 function zoomBy(factor) {
   const before = state.zoom;
-  state.zoom = Math.min(4, Math.max(0.1, state.zoom * factor));
+  state.zoom = Math.min(4, Math.max(Math.min(0.1, fitZoom()), state.zoom * factor));
   const ratio = state.zoom / before;
   const cx = canvas.scrollLeft + canvas.clientWidth / 2;
   const cy = canvas.scrollTop + canvas.clientHeight / 2;
   applyZoom();
   canvas.scrollLeft = cx * ratio - canvas.clientWidth / 2;
   canvas.scrollTop = cy * ratio - canvas.clientHeight / 2;
-  state.left = canvas.scrollLeft;
-  state.top = canvas.scrollTop;
-  saveState();
+  rememberScroll();
 }
 
 document.getElementById('zoom-in').addEventListener('click', () => zoomBy(1.25));
 document.getElementById('zoom-out').addEventListener('click', () => zoomBy(0.8));
 document.getElementById('zoom-reset').addEventListener('click', () => zoomBy(1 / state.zoom));
-document.getElementById('zoom-fit').addEventListener('click', () => fit());
-
-// The zoom at which the whole drawing fits the view (points are 4/3 pixels).
-function fit() {
-  if (!natural) return;
-  const scale = Math.min(canvas.clientWidth / (natural.width * 4 / 3), canvas.clientHeight / (natural.height * 4 / 3));
-  zoomBy(Math.min(4, Math.max(0.1, scale)) / state.zoom);
-}
+document.getElementById('zoom-fit').addEventListener('click', fit);
 canvas.addEventListener('wheel', (event) => {
   if (!event.ctrlKey) return;
   event.preventDefault();
   zoomBy(event.deltaY < 0 ? 1.1 : 1 / 1.1);
 }, { passive: false });
-canvas.addEventListener('scroll', () => {
-  state.left = canvas.scrollLeft;
-  state.top = canvas.scrollTop;
-  saveState();
-});
+canvas.addEventListener('scroll', rememberScroll);
 
 function markCurrent() {
   for (const node of canvas.querySelectorAll('g.node')) {
@@ -149,6 +188,8 @@ async function draw(message) {
   const left = shownBefore ? canvas.scrollLeft : state.left;
   const top = shownBefore ? canvas.scrollTop : state.top;
   canvas.innerHTML = svgText;
+  // Which text this drawing is of, for whoever watches the view.
+  canvas.dataset.version = message.version === undefined ? '' : String(message.version);
   const svg = canvas.querySelector('svg');
   natural = {
     width: parseFloat(svg.getAttribute('width')),
@@ -162,14 +203,16 @@ async function draw(message) {
       node.addEventListener('click', () => vscode.postMessage({ type: 'reveal', id: node.dataset.id, line }));
     }
   }
+  const moved = message.current !== current;
   current = message.current;
   markCurrent();
-  applyZoom();
-  canvas.scrollLeft = left;
-  canvas.scrollTop = top;
-  if (fitNext) {
-    fitNext = false;
-    fit();
+  if (!state.placed) {
+    place(message);
+  } else {
+    applyZoom();
+    canvas.scrollLeft = left;
+    canvas.scrollTop = top;
+    if (moved) keepInView(current);
   }
   const count = `${message.passages} passage${message.passages === 1 ? '' : 's'}`;
   status.textContent = message.neighbourhood
@@ -195,8 +238,10 @@ window.addEventListener('message', (event) => {
     latest = message;
     drawLatest();
   } else if (message.type === 'cursor') {
+    const moved = message.current !== current;
     current = message.current;
     markCurrent();
+    if (moved) keepInView(current);
   } else if (message.type === 'error') {
     status.textContent = message.message;
   }

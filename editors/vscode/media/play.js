@@ -70,7 +70,12 @@ function show(step) {
     choiceItems(step.choice).forEach((item, i) => {
       const row = document.createElement('div');
       row.className = item === '' ? 'item empty' : 'item';
-      row.textContent = `${i + 1}  ${item === '' ? '(empty: no key picks it)' : item}`;
+      // The item as written: a space before a label is the very mistake the
+      // checker reports, so spaces keep their width and are shaded.
+      const text = document.createElement('span');
+      text.className = 'text';
+      text.textContent = item === '' ? '(empty: no key picks it)' : item;
+      row.append(`${i + 1}  `, text);
       choice.appendChild(row);
     });
   }

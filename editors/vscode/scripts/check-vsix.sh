@@ -22,7 +22,8 @@ listed=$(unzip -Z1 "$vsix" | sort)
 expected=$(printf '%s\n' '[Content_Types].xml' extension.vsixmanifest extension/LICENSE.txt \
   extension/README.md extension/package.json extension/language-configuration.json \
   extension/syntaxes/vln.tmLanguage.json extension/dist/extension.js extension/dist/map.js \
-  extension/dist/play.js extension/media/map.css extension/media/play.css "$bin" "${web[@]}" | sort)
+  extension/dist/play.js extension/dist/icon.png extension/dist/velnori.svg extension/media/map.css extension/media/play.css \
+  "$bin" "${web[@]}" | sort)
 [ "$listed" = "$expected" ] || fail "holds other files than expected:
 $(diff <(echo "$expected") <(echo "$listed") || true)"
 

@@ -11,6 +11,11 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/npm-ready.sh
 node build.js
+node scripts/icons.js
+
+# What every package holds besides its server.
+every=(LICENSE README.md package.json language-configuration.json syntaxes/vln.tmLanguage.json dist/extension.js
+  dist/map.js dist/play.js dist/icon.png dist/velnori.svg media/map.css media/play.css)
 
 package() {
   local target=$1 program=$2 name=$3 strip=$4
@@ -22,9 +27,7 @@ package() {
   # sources, the tests or node_modules.
   local listed wanted
   listed=$(npx vsce ls | sort)
-  wanted=$(printf '%s\n' LICENSE README.md package.json language-configuration.json \
-    syntaxes/vln.tmLanguage.json dist/extension.js dist/map.js dist/play.js media/map.css \
-    media/play.css "bin/$name" | sort)
+  wanted=$(printf '%s\n' "${every[@]}" "bin/$name" | sort)
   [ "$listed" = "$wanted" ] || { echo "make-vsix: vsce would pack other files:"; diff <(echo "$wanted") <(echo "$listed"); exit 1; }
   # Piped, so vsce never stops at a question.
   npx vsce package --target "$target" --out "$out/velnori-$target.vsix" | cat
@@ -40,9 +43,8 @@ universal() {
   cp "$vln_wasm" bin/vln.wasm
   local listed wanted
   listed=$(npx vsce ls | sort)
-  wanted=$(printf '%s\n' LICENSE README.md package.json language-configuration.json \
-    syntaxes/vln.tmLanguage.json dist/extension.js dist/map.js dist/play.js media/map.css \
-    media/play.css dist/wasmServer.js dist/browser/extension.js dist/browser/server.js bin/vln.wasm | sort)
+  wanted=$(printf '%s\n' "${every[@]}" dist/wasmServer.js dist/browser/extension.js dist/browser/server.js \
+    bin/vln.wasm | sort)
   [ "$listed" = "$wanted" ] || { echo "make-vsix: vsce would pack other files:"; diff <(echo "$wanted") <(echo "$listed"); exit 1; }
   npx vsce package --out "$out/velnori.vsix" | cat
   scripts/check-vsix.sh "$out/velnori.vsix" universal

@@ -75,4 +75,20 @@ function lineEndWarning(bytes, fileName) {
   return { eol, lines, message };
 }
 
-module.exports = { storyUnits, lineBreaks, editorLineBreak, lineEndWarning };
+// The editor lines (1-based) that `vln check` reports as `lone-line-feed`:
+// the line of the first lone LF in each of the reader's lines.
+function loneLineFeedLines(bytes) {
+  const lines = [];
+  let reported = false;
+  for (const b of lineBreaks(storyUnits(bytes))) {
+    if (b.kind !== 'lf') {
+      reported = false;
+    } else if (!reported) {
+      lines.push(b.line);
+      reported = true;
+    }
+  }
+  return lines;
+}
+
+module.exports = { storyUnits, lineBreaks, editorLineBreak, lineEndWarning, loneLineFeedLines };

@@ -17,8 +17,10 @@ class MapView {
     this.shown = null; // the passages drawn when only a neighbourhood is
     this.dot = '';
     this.layout = null; // the server's word: "none" when the map is too big to lay out whole
+    this.version = null; // the document's version the map was laid out from
     this.cursorLine = 0;
     this.sequence = 0;
+    this.beside = null; // the play view, whose column the map keeps clear of
     this.refreshSoon = debounce(() => this.refresh(), delayMs);
   }
 
@@ -27,7 +29,7 @@ class MapView {
     if (this.panel) {
       this.panel.reveal(undefined, true);
     } else {
-      this.panel = openPanel(this.context, 'velnori.map', 'Story Map', 'map', (m) => this.received(m));
+      this.panel = openPanel(this.context, 'velnori.map', 'Story Map', 'map', (m) => this.received(m), true, this.beside);
       this.panel.onDidDispose(() => {
         this.panel = null;
         this.refreshSoon.cancel();
@@ -78,9 +80,13 @@ class MapView {
       return;
     }
     if (sequence !== this.sequence || !result) return; // a newer text is on its way
+    // The server may answer before it has the editor's latest text: that
+    // map is drawn, and the newer one asked for at once.
+    if (typeof result.version === 'number' && result.version < this.document.version) this.refreshSoon();
     this.passages = result.passages || [];
     this.dot = result.text;
     this.layout = result.layout;
+    this.version = result.version;
     this.draw();
   }
 
@@ -98,6 +104,7 @@ class MapView {
     for (const p of this.passages) lines[p.id] = p.range.start.line + 1;
     this.post({
       type: 'map',
+      version: this.version,
       dot,
       lines,
       passages: this.passages.length,

@@ -3,12 +3,16 @@ const vscode = require('vscode');
 const { webviewHtml, makeNonce } = require('./webviewHtml');
 
 // A webview beside the editor, made of dist/NAME.js and media/NAME.css. It is
-// kept alive while hidden so that the map keeps its zoom and scroll.
-function openPanel(context, viewType, title, name, onMessage, preserveFocus = true) {
+// kept alive while hidden so that the map keeps its zoom and scroll. With the
+// other view open it takes the column after that view's, so that map and
+// play are seen side by side instead of hiding each other as tabs.
+function openPanel(context, viewType, title, name, onMessage, preserveFocus, otherView) {
+  const other = otherView && otherView.panel;
+  const viewColumn = other && other.viewColumn ? other.viewColumn + 1 : vscode.ViewColumn.Beside;
   const panel = vscode.window.createWebviewPanel(
     viewType,
     title,
-    { viewColumn: vscode.ViewColumn.Beside, preserveFocus },
+    { viewColumn, preserveFocus },
     {
       enableScripts: true,
       retainContextWhenHidden: true,

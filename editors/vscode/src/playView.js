@@ -16,8 +16,10 @@ class PlayView {
     this.panel = null;
     this.document = null;
     this.events = [];
+    this.firstEvents = [];
     this.fromLine = undefined;
     this.sequence = 0;
+    this.beside = null; // the map, whose column the play view keeps clear of
     this.highlight = vscode.window.createTextEditorDecorationType({
       isWholeLine: true,
       backgroundColor: new vscode.ThemeColor('editor.rangeHighlightBackground'),
@@ -31,14 +33,17 @@ class PlayView {
   start(editor, fromLine) {
     if (!editor || editor.document.languageId !== 'vln') return;
     this.document = editor.document;
-    this.events = [];
+    // From a line: the reader has opened the story (its first line), and the
+    // first Down shows the line at the cursor, where the reading starts.
+    this.firstEvents = fromLine === undefined ? [] : ['down'];
+    this.events = this.firstEvents.slice();
     this.fromLine = fromLine;
     const title = fromLine === undefined ? 'Play Story' : `Play From Line ${fromLine + 1}`;
     if (this.panel) {
       this.panel.title = title;
       this.panel.reveal(undefined, false);
     } else {
-      this.panel = openPanel(this.context, 'velnori.play', title, 'play', (m) => this.received(m), false);
+      this.panel = openPanel(this.context, 'velnori.play', title, 'play', (m) => this.received(m), false, this.beside);
       this.panel.onDidDispose(() => {
         this.panel = null;
         this.replaySoon.cancel();
@@ -59,7 +64,7 @@ class PlayView {
       this.events.push(message.event);
       this.run();
     } else if (message.type === 'restart') {
-      this.events = [];
+      this.events = this.firstEvents.slice();
       this.run();
     }
   }
@@ -80,7 +85,7 @@ class PlayView {
     }
     if (sequence !== this.sequence || !result || !result.steps || result.steps.length === 0) return;
     const step = result.steps[result.steps.length - 1];
-    this.post({ type: 'step', step, keys: this.events.length });
+    this.post({ type: 'step', step, keys: this.events.length - this.firstEvents.length });
     this.markLine(step.line);
   }
 

@@ -7,21 +7,43 @@
 #include "story/mdlRead.h"
 #include "tools/vln/lsp/EditorTextInput.h"
 
+namespace {
+
+// The text the reader's loader is given. Where the editor writes a lone LF
+// as a break, that LF stands there as a lone CR: a break for the loader of
+// the same length, so that every offset stays where it is.
+std::u16string_view ReadAs(std::u16string_view editorText, SavedLineFeed lineFeeds, std::u16string& converted) {
+  if (lineFeeds == SavedLineFeed::AsItIs || editorText.find(u'\n') == std::u16string_view::npos) return editorText;
+  converted.assign(editorText);
+  for (size_t i = 0; i < converted.size(); ++i) {
+    if (converted[i] == u'\n' && (i == 0 || editorText[i - 1] != u'\r')) converted[i] = u'\r';
+  }
+  return converted;
+}
+
+}  // namespace
+
 // The lines are read from the story text, so the text is loaded first, on
 // the way to them.
-EditorStory::EditorStory(std::u16string_view editorText)
-    : lines_((Load(editorText), text_)), editorSize_(editorText.size()) {
+EditorStory::EditorStory(std::u16string_view editorText, SavedLineFeed lineFeeds)
+    : lines_((Load(editorText, lineFeeds), text_)), editorSize_(editorText.size()) {
+  const bool lineFeedBreaks = lineFeeds == SavedLineFeed::AsBreak;
+  holdsCrLf_ = editorText.find(u"\r\n") != std::u16string_view::npos;
   if (const size_t cr = editorText.find(u'\r'); cr != std::u16string_view::npos) {
     const bool crLf = cr + 1 < editorText.size() && editorText[cr + 1] == u'\n';
     newLineBreak_ = crLf ? u"\r\n" : u"\r";
+  } else if (lineFeedBreaks) {
+    newLineBreak_ = u"\n";
   }
-  endsWithBreak_ = !editorText.empty() && (editorText.back() == u'\r' ||
-                                           (editorText.back() == u'\n' && editorText.size() >= 2 &&
-                                            editorText[editorText.size() - 2] == u'\r'));
+  endsWithBreak_ = !editorText.empty() &&
+                   (editorText.back() == u'\r' ||
+                    (editorText.back() == u'\n' &&
+                     (lineFeedBreaks || (editorText.size() >= 2 && editorText[editorText.size() - 2] == u'\r'))));
 }
 
-void EditorStory::Load(std::u16string_view editorText) {
-  EditorTextInput input(editorText);
+void EditorStory::Load(std::u16string_view editorText, SavedLineFeed lineFeeds) {
+  std::u16string converted;
+  EditorTextInput input(ReadAs(editorText, lineFeeds, converted));
   HeadlessWindow dialog;
   dialog.SetStandingDialogAnswer("document");
   StoryState story;

@@ -15,9 +15,15 @@
 // stays inside its line. The story text is built by the reader's own loader
 // over the platform's own line splitting, from the text the editor holds,
 // never from the file on disk.
+//
+// An editor that converts line ends (Emacs with a `-dos` coding system)
+// holds LF alone for every break and writes each as CR LF when it saves:
+// there each lone LF of its text is read as the break it will be.
+enum class SavedLineFeed { AsItIs, AsBreak };
+
 class EditorStory {
  public:
-  explicit EditorStory(std::u16string_view editorText);
+  explicit EditorStory(std::u16string_view editorText, SavedLineFeed lineFeeds = SavedLineFeed::AsItIs);
   EditorStory(const EditorStory&) = delete;
   EditorStory& operator=(const EditorStory&) = delete;
 
@@ -34,9 +40,14 @@ class EditorStory {
   // goes to the story's LF.
   int64_t StoryPos(size_t offset) const;
 
-  // The break a new line should get: the document's first CR LF or lone CR,
-  // CR LF when it has neither (a lone LF is no break for the reader).
+  // The break a new line should get, in the editor's own line ends: the
+  // document's first CR LF or lone CR; without either, LF where the editor
+  // writes it as a break, else CR LF (a lone LF is no break for the reader).
   std::u16string_view NewLineBreak() const { return newLineBreak_; }
+  // Whether the editor's text holds a CR LF: an editor that converts line
+  // ends holds none, so a CR LF put into this text is saved as it is, never
+  // as CR CR LF.
+  bool HoldsCrLf() const { return holdsCrLf_; }
   // Whether the document's last line ends with a break the reader keeps.
   bool EndsWithBreak() const { return endsWithBreak_; }
 
@@ -47,7 +58,7 @@ class EditorStory {
     size_t BreakLength = 0;  // 2 for CR LF, 1 for a lone CR, 0 at the end
   };
 
-  void Load(std::u16string_view editorText);
+  void Load(std::u16string_view editorText, SavedLineFeed lineFeeds);
 
   std::u16string text_;
   std::vector<Origin> origins_;
@@ -55,4 +66,5 @@ class EditorStory {
   size_t editorSize_ = 0;
   std::u16string_view newLineBreak_ = u"\r\n";
   bool endsWithBreak_ = false;
+  bool holdsCrLf_ = false;
 };

@@ -37,7 +37,7 @@ size_t SemanticTokenModifiers(StoryToken::Kind kind) { return kind == StoryToken
 Json ServerCapabilities(PositionEncoding encoding) {
   Json capabilities;
   capabilities["positionEncoding"] = encoding == PositionEncoding::Utf8 ? "utf-8" : "utf-16";
-  capabilities["textDocumentSync"] = {{"openClose", true}, {"change", 2}};
+  capabilities["textDocumentSync"] = {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}};
   capabilities["definitionProvider"] = true;
   capabilities["referencesProvider"] = true;
   capabilities["renameProvider"] = {{"prepareProvider", true}};

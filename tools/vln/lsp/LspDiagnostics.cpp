@@ -48,6 +48,26 @@ class DiagnosticsWriter {
       }
       out_ += '}';
     }
+    for (const SavedStory::LoneLineFeed& saved : document_.SavedLoneLineFeeds()) {
+      const EditorLines& lines = document_.Lines();
+      // The file's line as the editor counts it; an edit since the save may
+      // have taken it away.
+      if (saved.Line == 0 || saved.Line > lines.Count()) continue;
+      if (!first) out_ += ',';
+      first = false;
+      const size_t line = saved.Line - 1;
+      out_ += "{\"range\":{\"start\":";
+      Position(lines.End(line));
+      out_ += ",\"end\":";
+      Position(line + 1 < lines.Count() ? lines.Start(line + 1) : lines.End(line));
+      out_ += "},\"severity\":";
+      out_ += saved.Finding.Level == CheckFinding::Severity::Error ? '1' : '2';
+      out_ += ",\"code\":";
+      String(saved.Finding.Code);
+      out_ += ",\"source\":\"vln\",\"message\":";
+      String(saved.Finding.Message + " (in the file as saved; the editor holds a line break here and writes it when it saves)");
+      out_ += '}';
+    }
     out_ += ']';
   }
 

@@ -3,9 +3,27 @@
 #include <algorithm>
 
 LspDocument::LspDocument(std::string uri, int64_t version, std::u16string text,
-                         PositionEncoding encoding)
-    : uri_(std::move(uri)), version_(version), text_(std::move(text)), encoding_(encoding) {
+                         PositionEncoding encoding, SavedLineFeed lineFeeds)
+    : uri_(std::move(uri)), version_(version), text_(std::move(text)), encoding_(encoding), lineFeeds_(lineFeeds) {
   Changed();
+}
+
+void LspDocument::FileRead(SavedStory file, bool clientSaid) {
+  if (!clientSaid) {
+    const SavedLineFeed lineFeeds = SavedLineFeedOf(file, text_);
+    if (lineFeeds != lineFeeds_) analysis_.reset();
+    lineFeeds_ = lineFeeds;
+  }
+  savedLoneLineFeeds_ = std::move(file.LoneLineFeeds);
+}
+
+const std::vector<SavedStory::LoneLineFeed>& LspDocument::SavedLoneLineFeeds() {
+  static const std::vector<SavedStory::LoneLineFeed> None;
+  if (savedLoneLineFeeds_.empty()) return None;
+  for (const CheckFinding& finding : Analysis().Findings()) {
+    if (finding.Code == "lone-line-feed") return None;
+  }
+  return savedLoneLineFeeds_;
 }
 
 void LspDocument::Replace(std::u16string text, int64_t version) {
@@ -29,7 +47,7 @@ void LspDocument::Changed() {
 }
 
 StoryAnalysis& LspDocument::Analysis() {
-  if (!analysis_) analysis_ = std::make_unique<StoryAnalysis>(text_);
+  if (!analysis_) analysis_ = std::make_unique<StoryAnalysis>(text_, lineFeeds_);
   return *analysis_;
 }
 

@@ -9,13 +9,15 @@
 #include "tools/vln/lsp/EditorLines.h"
 #include "tools/vln/lsp/LspJson.h"
 #include "tools/vln/lsp/LspPositions.h"
+#include "tools/vln/lsp/SavedStory.h"
 #include "tools/vln/lsp/StoryAnalysis.h"
 
 // One open document as the editor holds it, and the translation between the
 // protocol's positions and the story's.
 class LspDocument {
  public:
-  LspDocument(std::string uri, int64_t version, std::u16string text, PositionEncoding encoding);
+  LspDocument(std::string uri, int64_t version, std::u16string text, PositionEncoding encoding,
+              SavedLineFeed lineFeeds = SavedLineFeed::AsItIs);
 
   const std::string& Uri() const { return uri_; }
   int64_t Version() const { return version_; }
@@ -28,6 +30,15 @@ class LspDocument {
   // text) with `text`.
   void Edit(size_t from, size_t to, std::u16string_view text);
   void SetVersion(int64_t version) { version_ = version; }
+
+  // The file on disk as the editor opened or saved it. Unless the client
+  // said how it saves line breaks, the file decides whether the editor's
+  // lone LFs are breaks it will write.
+  void FileRead(SavedStory file, bool clientSaid);
+  // The file's lone LFs where the editor's text holds none the reader would
+  // keep: the editor has lost them on the way in and will write breaks
+  // there, but until it saves the reader reads the file as it is.
+  const std::vector<SavedStory::LoneLineFeed>& SavedLoneLineFeeds();
 
   // The analysis of the current text, made when first asked for.
   StoryAnalysis& Analysis();
@@ -50,4 +61,6 @@ class LspDocument {
   PositionEncoding encoding_;
   std::unique_ptr<EditorLines> lines_;
   std::unique_ptr<StoryAnalysis> analysis_;
+  SavedLineFeed lineFeeds_;
+  std::vector<SavedStory::LoneLineFeed> savedLoneLineFeeds_;
 };

@@ -16,7 +16,7 @@ LspReply Completion(LspDocument& document, int64_t pos, const Json&) {
   bool cut = false;
   if (const std::optional<Completions> found = CompletionsAt(analysis, pos)) {
     const CompletionSpot& spot = found->Spot;
-    const Json range = document.StoryRange(spot.From, pos - spot.From);
+    const Json range = document.StoryRange(spot.From, pos - spot.From + spot.ClosingAfter);
     const int kind = spot.What == CompletionSpot::Kind::Keyword ? CompletionKindKeyword : CompletionKindReference;
     for (const CompletionItem& word : found->Items) {
       const std::string text = Utf8Of(word.Word);

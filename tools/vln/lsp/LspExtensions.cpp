@@ -19,6 +19,8 @@ LspReply Map(LspDocument& document, const Json& params) {
   StoryAnalysis& analysis = document.Analysis();
   const StoryMap& map = analysis.Map();
   Json result;
+  // Which text the map is of: an editor may have sent a newer one since.
+  result["version"] = document.Version();
   result["format"] = "dot";
   result["text"] = StoryMapDot(map);
   // Too big a map to lay out still has its DOT, at once.

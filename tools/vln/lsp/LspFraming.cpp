@@ -9,6 +9,7 @@ constexpr std::string_view LengthName = "Content-Length";
 constexpr std::string_view NextHeader = "Content-Length:";
 // No header a client sends comes near this; more is no header at all.
 constexpr size_t MaxHeader = 64 * 1024;
+const std::string HeaderTooLong = "header longer than " + std::to_string(MaxHeader) + " bytes";
 constexpr size_t ReadChunk = 64 * 1024;
 
 bool SameLetters(std::string_view a, std::string_view b) {
@@ -40,6 +41,7 @@ bool LspFrameReader::Fill() {
   if (ended_) return false;
   if (start_ > 0 && start_ * 2 >= buffer_.size()) {
     buffer_.erase(0, start_);
+    rereadUpTo_ -= std::min(rereadUpTo_, start_);
     start_ = 0;
   }
   const size_t before = buffer_.size();
@@ -93,6 +95,7 @@ bool LspFrameReader::ParseHeader(std::string_view header, uint64_t& length,
 
 LspFrame LspFrameReader::Next() {
   LspFrame frame;
+  bodyStart_ = NoBody;
   for (;;) {
     if (resync_) {
       resync_ = false;
@@ -102,9 +105,9 @@ LspFrame LspFrameReader::Next() {
     while (Pending().starts_with("\r\n")) start_ += 2;
     const size_t end = Pending().find(HeaderEnd);
     if (end == std::string_view::npos) {
-      if (Pending().size() > MaxHeader) {
+      if (Pending().size() > MaxHeader + HeaderEnd.size()) {
         frame.FrameKind = LspFrame::Kind::BadHeader;
-        frame.Problem = "header longer than " + std::to_string(MaxHeader) + " bytes";
+        frame.Problem = HeaderTooLong;
         ++start_;
         resync_ = true;
         return frame;
@@ -115,14 +118,26 @@ LspFrame LspFrameReader::Next() {
     const std::string_view header = Pending().substr(0, end);
     uint64_t length = 0;
     std::string problem;
-    const bool parsed = ParseHeader(header, length, problem);
+    if (end > MaxHeader) {
+      problem = HeaderTooLong;
+    } else if (ParseHeader(header, length, problem)) {
+      problem.clear();
+    }
+    if (!problem.empty()) {
+      // The next message may begin inside what was taken for this header:
+      // a line of garbage in front of it, or the tail of a body whose
+      // Content-Length was too short.
+      frame.FrameKind = LspFrame::Kind::BadHeader;
+      frame.Problem = problem;
+      ++start_;
+      resync_ = true;
+      return frame;
+    }
     start_ += end + HeaderEnd.size();
-    if (!parsed || length > maxBody_) {
-      frame.FrameKind = parsed ? LspFrame::Kind::TooLarge : LspFrame::Kind::BadHeader;
-      frame.Problem = parsed ? "message of " + std::to_string(length) +
-                                   " bytes is over the limit of " + std::to_string(maxBody_) +
-                                   " bytes; it is skipped"
-                             : problem;
+    if (length > maxBody_) {
+      frame.FrameKind = LspFrame::Kind::TooLarge;
+      frame.Problem = "message of " + std::to_string(length) + " bytes is over the limit of " +
+                      std::to_string(maxBody_) + " bytes; it is skipped";
       resync_ = true;
       return frame;
     }
@@ -132,9 +147,21 @@ LspFrame LspFrameReader::Next() {
     }
     frame.FrameKind = LspFrame::Kind::Message;
     frame.Body.assign(Pending().substr(0, length));
+    bodyStart_ = start_;
     start_ += length;
     return frame;
   }
+}
+
+void LspFrameReader::BodyWasNoMessage() {
+  // Only the body just returned is still in the buffer as it was. A body
+  // inside input already read again is not read a third time, so that
+  // bodies nested in bodies cost no more than reading the input twice.
+  if (bodyStart_ == NoBody || resync_ || bodyStart_ < rereadUpTo_) return;
+  rereadUpTo_ = start_;
+  start_ = bodyStart_ + 1;
+  bodyStart_ = NoBody;
+  resync_ = true;
 }
 
 bool LspFrameReader::HasWholeMessage() const {
@@ -145,7 +172,7 @@ bool LspFrameReader::HasWholeMessage() const {
   if (end == std::string_view::npos) return false;
   uint64_t length = 0;
   std::string problem;
-  if (!ParseHeader(pending.substr(0, end), length, problem)) return true;
+  if (end > MaxHeader || !ParseHeader(pending.substr(0, end), length, problem)) return true;
   return pending.size() - end - HeaderEnd.size() >= length;
 }
 

@@ -35,9 +35,11 @@ struct LspFrame {
 
 // Reads messages framed by a header of "Name: value" lines, each ended by
 // CR LF, an empty line, and Content-Length bytes of body. After a header it
-// cannot make sense of, or a body too large to take, it goes on at the next
-// "Content-Length:" in the stream, so one bad message costs only itself and
-// memory stays bounded whatever the stream says.
+// cannot make sense of (or one over 64 KiB) it goes on at the first
+// "Content-Length:" after that header's first byte, and after a body too
+// large to take at the first one after the body's header: a well-formed
+// message after a bad one is always read, and memory stays bounded whatever
+// the stream says.
 class LspFrameReader {
  public:
   LspFrameReader(ByteSource& in, size_t maxBody) : in_(in), maxBody_(maxBody) {}
@@ -45,6 +47,11 @@ class LspFrameReader {
   LspFrame Next();
   // Whether a whole message is already read in, so that Next will not wait.
   bool HasWholeMessage() const;
+  // The body Next just returned is no message: its Content-Length was wrong
+  // (counting characters rather than bytes, or too long, taking in the
+  // header of the message after it). Reading goes on at the first
+  // "Content-Length:" after the body's first byte.
+  void BodyWasNoMessage();
 
  private:
   // Reads more input; false at the end.
@@ -61,6 +68,11 @@ class LspFrameReader {
   bool ended_ = false;
   // The input since the last header is no message: look for the next one.
   bool resync_ = false;
+  static constexpr size_t NoBody = SIZE_MAX;
+  // Where the body Next returned last begins in the buffer.
+  size_t bodyStart_ = NoBody;
+  // The end of the last body read again for the messages inside it.
+  size_t rereadUpTo_ = 0;
 };
 
 // "Content-Length: N" CR LF CR LF, then the body.

@@ -63,15 +63,16 @@ void LspServer::RefuseFrame(const LspFrame& frame) {
   }
 }
 
-void LspServer::Handle(std::string_view body) {
+bool LspServer::Handle(std::string_view body) {
   // The form that throws nothing: where there are no exceptions (WASI) the
   // other would end the server at the first message that is not JSON.
   const Json message = Json::parse(body, nullptr, false);
   if (message.is_discarded()) {
     Reply(nullptr, LspError{LspErrorCode::ParseError, "message is not JSON"});
-    return;
+    return false;
   }
   HandleMessage(message);
+  return true;
 }
 
 void LspServer::HandleMessage(const Json& message) {
@@ -132,6 +133,8 @@ void LspServer::HandleNotification(const std::string& method, const Json& params
     DidChange(params);
   } else if (method == "textDocument/didClose") {
     DidClose(params);
+  } else if (method == "textDocument/didSave") {
+    DidSave(params);
   }
   // Anything else ("initialized", "$/cancelRequest": every request is
   // answered before the next message is read) needs nothing.
@@ -145,6 +148,11 @@ LspReply LspServer::Initialize(const Json& params) {
   if (encodings != nullptr && encodings->is_array()) {
     for (const Json& offered : *encodings) {
       if (offered == "utf-8") encoding_ = PositionEncoding::Utf8;
+    }
+  }
+  if (const Json* options = Member(params, "initializationOptions")) {
+    if (const Json* saves = Member(*options, "savesLineFeedAsBreak"); saves != nullptr && saves->is_boolean()) {
+      clientLineFeeds_ = saves->get<bool>() ? SavedLineFeed::AsBreak : SavedLineFeed::AsItIs;
     }
   }
   initialized_ = true;
@@ -171,8 +179,26 @@ void LspServer::DidOpen(const Json& params) {
     return;
   }
   const int64_t version = IntegerMember(*document, "version").value_or(0);
-  documents_[*uri] = std::make_unique<LspDocument>(*uri, version, TextOf(*text), encoding_);
+  auto& opened = documents_[*uri];
+  opened = std::make_unique<LspDocument>(*uri, version, TextOf(*text), encoding_,
+                                         clientLineFeeds_.value_or(SavedLineFeed::AsItIs));
+  ReadFileOf(*opened);
   due_[*uri] = true;
+}
+
+void LspServer::DidSave(const Json& params) {
+  LspDocument* document = DocumentOf(params);
+  if (document == nullptr) return;
+  ReadFileOf(*document);
+  due_[document->Uri()] = true;
+}
+
+void LspServer::ReadFileOf(LspDocument& document) {
+  const std::optional<std::string> path = FilePathOfUri(document.Uri());
+  if (!path) return;
+  if (std::optional<SavedStory> file = ReadSavedStory(*path, MaxMessageBytes)) {
+    document.FileRead(std::move(*file), clientLineFeeds_.has_value());
+  }
 }
 
 void LspServer::DidChange(const Json& params) {
@@ -255,7 +281,7 @@ int RunLspSession(ByteSource& in, ByteSink& out) {
     LspFrame frame = reader.Next();
     if (frame.FrameKind == LspFrame::Kind::End) break;
     if (frame.FrameKind == LspFrame::Kind::Message) {
-      server.Handle(frame.Body);
+      if (!server.Handle(frame.Body)) reader.BodyWasNoMessage();
     } else {
       server.RefuseFrame(frame);
     }

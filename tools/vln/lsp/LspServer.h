@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,8 +41,8 @@ class LspServer {
 
   explicit LspServer(ByteSink& out);
 
-  // One message body, whatever it holds.
-  void Handle(std::string_view body);
+  // One message body, whatever it holds. False when it is not JSON.
+  bool Handle(std::string_view body);
   // A message the framing could not take.
   void RefuseFrame(const LspFrame& frame);
   // Publishes the diagnostics of every document changed since they were last
@@ -70,6 +71,8 @@ class LspServer {
   void DidOpen(const Json& params);
   void DidChange(const Json& params);
   void DidClose(const Json& params);
+  void DidSave(const Json& params);
+  void ReadFileOf(LspDocument& document);
   void Publish(LspDocument& document);
 
   ByteSink& out_;
@@ -78,6 +81,8 @@ class LspServer {
   std::map<std::string, bool, std::less<>> due_;
   std::string publishing_;
   PositionEncoding encoding_ = PositionEncoding::Utf16;
+  // Set when the client says it saves each LF of its text as a line break.
+  std::optional<SavedLineFeed> clientLineFeeds_;
   bool initialized_ = false;
   bool shutDown_ = false;
   bool exited_ = false;

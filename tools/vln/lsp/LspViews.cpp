@@ -7,7 +7,8 @@
 
 namespace {
 
-constexpr int SymbolKindNamespace = 3;
+// A passage is a run of the story's text: the outline shows it as a string.
+constexpr int SymbolKindString = 15;
 
 LspReply Hover(LspDocument& document, int64_t pos, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
@@ -36,7 +37,7 @@ LspReply Symbols(LspDocument& document, const Json&) {
     Json symbol;
     symbol["name"] = std::move(name);
     if (!passage.Label.empty()) symbol["detail"] = Utf8Of(passage.FirstText);
-    symbol["kind"] = SymbolKindNamespace;
+    symbol["kind"] = SymbolKindString;
     symbol["range"] = PassageRange(document, passage);
     symbol["selectionRange"] = document.StoryRange(start, static_cast<int64_t>(passage.Label.size()));
     symbols.push_back(std::move(symbol));

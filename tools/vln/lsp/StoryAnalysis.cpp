@@ -5,7 +5,8 @@
 #include "tools/vln/map/StoryMap.h"
 #include "tools/vln/reading/StoryReach.h"
 
-StoryAnalysis::StoryAnalysis(std::u16string_view editorText) : story_(editorText) {}
+StoryAnalysis::StoryAnalysis(std::u16string_view editorText, SavedLineFeed lineFeeds)
+    : story_(editorText, lineFeeds) {}
 
 StoryAnalysis::~StoryAnalysis() = default;
 

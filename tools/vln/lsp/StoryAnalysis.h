@@ -16,7 +16,7 @@ struct StoryMap;
 // and a part no request needs costs nothing.
 class StoryAnalysis {
  public:
-  explicit StoryAnalysis(std::u16string_view editorText);
+  explicit StoryAnalysis(std::u16string_view editorText, SavedLineFeed lineFeeds = SavedLineFeed::AsItIs);
   ~StoryAnalysis();
   StoryAnalysis(const StoryAnalysis&) = delete;
   StoryAnalysis& operator=(const StoryAnalysis&) = delete;

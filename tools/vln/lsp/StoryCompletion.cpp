@@ -33,9 +33,11 @@ std::optional<CompletionSpot> CompletionAt(StoryAnalysis& analysis, int64_t pos)
     from = close + 1;
   }
   const std::u16string_view rest = before.substr(from);
+  const bool closed = before.size() < line.Text.size() && line.Text[before.size()] == u']';
   const auto spot = [&](CompletionSpot::Kind kind, size_t start) {
     start = std::min(start, before.size());
-    return CompletionSpot{kind, line.Start + static_cast<int64_t>(start), before.substr(start)};
+    const int64_t closing = kind == CompletionSpot::Kind::Label && closed ? 1 : 0;
+    return CompletionSpot{kind, line.Start + static_cast<int64_t>(start), before.substr(start), closing};
   };
   const auto afterLastComma = [&](size_t listStart) {
     const size_t comma = before.rfind(u',');

@@ -18,6 +18,9 @@ struct CompletionSpot {
   Kind What = Kind::Label;
   int64_t From = 1;            // where the word being typed begins
   std::u16string_view Typed;   // what of it is typed so far
+  // The "]" right after the cursor that an editor closing brackets put
+  // there: a label completed over it would end in "]]".
+  int64_t ClosingAfter = 0;
 };
 
 std::optional<CompletionSpot> CompletionAt(StoryAnalysis& analysis, int64_t pos);

@@ -84,7 +84,10 @@ class FixFinder {
     return true;
   }
 
+  // Only into a text that holds CR LF already: an editor that converts line
+  // ends holds none, and would save each CR LF put in as CR CR LF.
   void LoneLineFeeds() {
+    if (!analysis_.Story().HoldsCrLf()) return;
     std::vector<StoryEdit> edits;
     const std::u16string& text = analysis_.Text();
     for (size_t at = text.find(u'\n'); at != std::u16string::npos; at = text.find(u'\n', at + 1)) {

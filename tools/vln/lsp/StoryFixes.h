@@ -24,7 +24,8 @@ struct StoryFix {
 //    label, and the line it meant begins with that label;
 //  - a target that begins no line becomes the nearest existing label, or
 //    gets its passage, a line of its own at the end of the story;
-//  - lone LFs become CR LF, all over the story at once.
+//  - lone LFs become CR LF, all over the story at once, in a text that
+//    holds CR LF already.
 // A mend that would send any other target somewhere else is left out.
 std::vector<StoryFix> FixesWithin(StoryAnalysis& analysis, int64_t from, int64_t to);
 

@@ -3,6 +3,7 @@ const test = require('node:test');
 const assert = require('node:assert');
 const { lineEndWarning } = require('../../src/lineEnds');
 const { debounce } = require('../../src/debounce');
+const { readerEncoding, decodeStory, firstUnwritable } = require('../../src/storyEncoding');
 const { neighbourhoodDot, passageAtLine } = require('../../src/mapNeighbourhood');
 const { webviewHtml } = require('../../src/webviewHtml');
 
@@ -141,4 +142,30 @@ test('the word under the cursor is a whole label, brackets and all', () => {
   ];
   for (const [reason, line, column, expected] of rows) assert.strictEqual(wordAt(line, column), expected, reason);
   assert.deepStrictEqual(config.autoClosingPairs, [{ open: '[', close: ']' }]);
+});
+
+test('encoding: the one the reader reads the bytes in, and what Shift JIS cannot hold', () => {
+  const sjis = (hex) => Buffer.from(hex.replace(/ /g, ''), 'hex');
+  const rows = [
+    // reason, bytes, encoding, text
+    ['hiragana in code page 932', sjis('5b 73 5d 82cd 82a2 8142 3a3a 454e 44'), 'shiftjis', '[s]はい。::END'],
+    ['half-width katakana only', sjis('5b 73 5d b1 b2 b3 b4 b5'), 'shiftjis', '[s]ｱｲｳｴｵ'],
+    ['one kanji', sjis('8a bf'), 'shiftjis', '漢'],
+    ['NEC row 13', sjis('8740 8754 875f'), 'shiftjis', '①Ⅰ㍉'],
+    ['ASCII alone reads the same either way', Buffer.from('[a]x'), 'shiftjis', '[a]x'],
+    ['valid UTF-8 with kanji', Buffer.from('[a]雨'), 'utf8', '[a]雨'],
+    ['an overlong UTF-8 form is not UTF-8', sjis('c0 af'), 'shiftjis', null],
+    ['a UTF-8 mark decides', Buffer.from('\ufeff[a]x'), 'utf8bom', '[a]x'],
+    ['a UTF-16 mark decides', utf16le('[a]x'), 'utf16le', '[a]x'],
+  ];
+  for (const [reason, bytes, encoding, text] of rows) {
+    assert.strictEqual(readerEncoding(bytes), encoding, reason);
+    if (text !== null) assert.strictEqual(decodeStory(bytes), text, reason);
+  }
+  const unwritable = [
+    ['an emoji, on its line', '[a]x\r\n[b]雨\r\n😀', { character: '😀', line: 3 }],
+    ['kana, kanji, NEC row 13 and the wave dash all fit', 'はｱ漢①～', null],
+    ['the euro sign does not', 'a€', { character: '€', line: 1 }],
+  ];
+  for (const [reason, text, expected] of unwritable) assert.deepStrictEqual(firstUnwritable(text), expected, reason);
 });

@@ -49,13 +49,19 @@ test('map: drawn on opening, followed as the text changes, a click moves the edi
 
   // A burst of edits asks once, after the burst.
   count = 4;
-  for (let i = 0; i < 5; i++) vscode.events.changeText.fire({ document: editor.document });
-  vscode.events.changeText.fire({ document: { uri: vscode.Uri.file('/s/other.vln'), languageId: 'vln' } });
+  const edit = [{ text: 'x' }];
+  for (let i = 0; i < 5; i++) vscode.events.changeText.fire({ document: editor.document, contentChanges: edit });
+  vscode.events.changeText.fire({ document: { uri: vscode.Uri.file('/s/other.vln'), languageId: 'vln' }, contentChanges: edit });
+  // A save comes as a change event with no change in it.
+  vscode.events.changeText.fire({ document: editor.document, contentChanges: [] });
   await settle(20);
   assert.strictEqual(client.requests.length, 1, 'not yet: the burst may go on');
   await settle(150);
   assert.strictEqual(client.requests.length, 2);
   assert.strictEqual(panel.posted.filter((m) => m.type === 'map').at(-1).passages, 4);
+  vscode.events.changeText.fire({ document: editor.document, contentChanges: [] });
+  await settle(150);
+  assert.strictEqual(client.requests.length, 2, 'a save alone lays nothing out');
 
   // A click on a box puts the cursor on the passage's first line.
   panel.receive({ type: 'reveal', id: 'L5' });
@@ -79,7 +85,7 @@ test('map: an answer to an older text is not drawn over a newer one', async () =
   await vscode.recorded.commands.get('velnori.showMap')();
   const map = vscode.recorded.panels[0];
   map.receive({ type: 'ready' });
-  vscode.events.changeText.fire({ document: editor.document });
+  vscode.events.changeText.fire({ document: editor.document, contentChanges: [{ text: 'x' }] });
   await settle(150);
   assert.strictEqual(answers.length, 2);
   answers[1](mapResult(2));
@@ -88,6 +94,20 @@ test('map: an answer to an older text is not drawn over a newer one', async () =
   await settle();
   const drawn = map.posted.filter((m) => m.type === 'map' && m.passages);
   assert.deepStrictEqual(drawn.map((m) => m.passages), [2]);
+});
+
+test('map: an answer about an older text than the editor holds is followed by a new request', async () => {
+  const { vscode, editor, client } = withStory();
+  editor.document.version = 5;
+  const answered = [4, 5];
+  client.handler = async () => ({ ...mapResult(2), version: answered.shift() });
+  await vscode.recorded.commands.get('velnori.showMap')();
+  await settle(150);
+  const map = vscode.recorded.panels[0];
+  assert.strictEqual(client.requests.length, 2, 'the server had version 4 when asked');
+  assert.deepStrictEqual(map.posted.filter((m) => m.type === 'map').map((m) => m.version), [4, 5]);
+  await settle(150);
+  assert.strictEqual(client.requests.length, 2, 'version 5 is the editor\'s: no more');
 });
 
 test('map: a map the server would not lay out shows the cursor\'s neighbourhood', async () => {
@@ -126,8 +146,9 @@ test('play: keys become vln play events, the step is shown and its line marked',
   const panel = vscode.recorded.panels[0];
   assert.strictEqual(panel.viewType, 'velnori.play');
   assert.strictEqual(panel.showOptions.preserveFocus, false, 'the keys go to the play view');
-  assert.deepStrictEqual(client.requests[0].params, { textDocument: { uri: 'file:///s/story.vln' }, events: [], fromLine: 6 });
-  assert.strictEqual(panel.posted.at(-1).step.caption, 'first');
+  assert.deepStrictEqual(client.requests[0].params, { textDocument: { uri: 'file:///s/story.vln' }, events: ['down'], fromLine: 6 },
+    'the first Down reads the line at the cursor');
+  assert.deepStrictEqual({ caption: panel.posted.at(-1).step.caption, keys: panel.posted.at(-1).keys }, { caption: 'after down', keys: 0 });
 
   const rows = [
     ['Down', 'down', true],
@@ -137,7 +158,7 @@ test('play: keys become vln play events, the step is shown and its line marked',
     ['a key the reader ignores is not sent', 'up', false],
     ['nor anything else', 'rm -rf', false],
   ];
-  const sent = [];
+  const sent = ['down'];
   for (const [reason, event, passes] of rows) {
     const before = client.requests.length;
     panel.receive({ type: 'key', event });
@@ -149,11 +170,11 @@ test('play: keys become vln play events, the step is shown and its line marked',
   const last = panel.posted.at(-1);
   assert.deepStrictEqual({ caption: last.step.caption, keys: last.keys }, { caption: 'after space', keys: 4 });
   const marks = [...editor.decorations.values()].at(-1);
-  assert.strictEqual(marks[0].start.line, 4, 'the line the reader is on is highlighted');
+  assert.strictEqual(marks[0].start.line, 5, 'the line the reader is on is highlighted');
 
   panel.receive({ type: 'restart' });
   await settle();
-  assert.deepStrictEqual(client.requests.at(-1).params.events, []);
+  assert.deepStrictEqual(client.requests.at(-1).params.events, ['down']);
   assert.strictEqual(client.requests.at(-1).params.fromLine, 6, 'a restart keeps "from here"');
 
   await vscode.recorded.commands.get('velnori.play')();

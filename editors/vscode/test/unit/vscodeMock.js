@@ -16,6 +16,13 @@ class Range {
 class Selection extends Range {
   constructor(anchor, active) { super(anchor, active); this.anchor = anchor; this.active = active; }
 }
+class Diagnostic {
+  constructor(range, message, severity) { Object.assign(this, { range, message, severity }); }
+}
+class WorkspaceEdit {}
+class CodeAction {
+  constructor(title, kind) { Object.assign(this, { title, kind }); }
+}
 class Uri {
   constructor(p) { this.path = p; this.scheme = 'file'; this.fsPath = p; }
   toString() { return `file://${this.path}`; }
@@ -31,13 +38,27 @@ function emitter() {
 }
 
 function createVscode() {
-  const recorded = { commands: new Map(), panels: [], warnings: [], errors: [], settings: {}, files: new Map() };
+  const recorded = {
+    commands: new Map(), panels: [], warnings: [], errors: [], settings: {}, files: new Map(), diagnostics: new Map(),
+  };
   const events = {
     changeText: emitter(), activeEditor: emitter(), selection: emitter(),
     openDocument: emitter(), closeDocument: emitter(), configuration: emitter(),
+    willSave: emitter(), saved: emitter(),
   };
   const vscode = {
-    recorded, events, Position, Range, Selection, Uri,
+    recorded, events, Position, Range, Selection, Uri, Diagnostic, CodeAction, WorkspaceEdit,
+    DiagnosticSeverity: { Error: 0, Warning: 1 },
+    CodeActionKind: { QuickFix: 'quickfix' },
+    EndOfLine: { LF: 1, CRLF: 2 },
+    languages: {
+      createDiagnosticCollection: () => ({
+        set(uri, list) { recorded.diagnostics.set(uri.toString(), list); },
+        delete(uri) { recorded.diagnostics.delete(uri.toString()); },
+        dispose() {},
+      }),
+      registerCodeActionsProvider(selector, provider) { recorded.codeActions = provider; return { dispose() {} }; },
+    },
     ViewColumn: { One: 1, Beside: -2 },
     TextEditorRevealType: { InCenterIfOutsideViewport: 2 },
     ThemeColor: class { constructor(id) { this.id = id; } },
@@ -65,7 +86,9 @@ function createVscode() {
         recorded.panels.push(panel);
         return panel;
       },
-      showWarningMessage(message) { recorded.warnings.push(message); },
+      showWarningMessage(message, options) {
+        recorded.warnings.push(options && options.detail ? `${message}: ${options.detail}` : message);
+      },
       showErrorMessage(message) { recorded.errors.push(message); },
       showTextDocument: async (document) => vscode.window.visibleTextEditors.find((e) => e.document === document),
       onDidChangeActiveTextEditor: events.activeEditor,
@@ -77,6 +100,8 @@ function createVscode() {
       onDidChangeTextDocument: events.changeText,
       onDidOpenTextDocument: events.openDocument,
       onDidCloseTextDocument: events.closeDocument,
+      onWillSaveTextDocument: events.willSave,
+      onDidSaveTextDocument: events.saved,
       onDidChangeConfiguration: events.configuration,
       fs: {
         readFile: async (uri) => {
@@ -116,6 +141,7 @@ function loadWithMocks() {
       clients.push(this);
     }
     start() { return Promise.resolve(); }
+    createDefaultErrorHandler() { return { error: () => ({ action: 'continue' }), closed: () => ({ action: 'restart' }) }; }
     stop() { this.stopped = true; return Promise.resolve(); }
     sendRequest(method, params) { this.requests.push({ method, params }); return this.handler(method, params); }
   }
@@ -124,7 +150,11 @@ function loadWithMocks() {
   const originalLoad = Module._load;
   Module._load = function load(request, parent, isMain) {
     if (request === 'vscode') return vscode;
-    if (request === 'vscode-languageclient/node') return { LanguageClient, State: { Running: 2 } };
+    if (request === 'vscode-languageclient/node') {
+      return {
+        LanguageClient, State: { Running: 2 }, ErrorAction: { Continue: 1, Shutdown: 2 }, CloseAction: { DoNotRestart: 1, Restart: 2 },
+      };
+    }
     return originalLoad.call(this, request, parent, isMain);
   };
   const restore = () => { Module._load = originalLoad; };

@@ -19,6 +19,7 @@ async function launch() {
 
 async function openView(browser, name, onPost) {
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), `vln-${name}-`));
+  browser.on('disconnected', () => fs.rmSync(folder, { recursive: true, force: true }));
   const nonce = 'testnonce';
   const stub = `<script nonce="${nonce}">
     window.__state = undefined;

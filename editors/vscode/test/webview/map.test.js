@@ -8,9 +8,14 @@ const { execFileSync } = require('child_process');
 const { launch, openView, waitFor, median, vlnProgram, bigStory, root } = require('./harness');
 
 function dotOf(storyText) {
-  const file = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'vln-map-')), 'story.vln');
-  fs.writeFileSync(file, storyText);
-  return execFileSync(vlnProgram(), ['map', file, '-o', '-'], { encoding: 'utf8' });
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vln-map-'));
+  try {
+    const file = path.join(folder, 'story.vln');
+    fs.writeFileSync(file, storyText);
+    return execFileSync(vlnProgram(), ['map', file, '-o', '-'], { encoding: 'utf8' });
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
 }
 
 function inbox() {
@@ -36,7 +41,9 @@ test('map view in chromium', async (t) => {
   const browser = await launch();
   t.after(() => browser.close());
   const box = inbox();
-  const { page, send, problems } = await openView(browser, 'map', box.post);
+  const opened = await openView(browser, 'map', box.post);
+  const { send, problems } = opened;
+  let { page } = opened;
   await box.next('ready', 0);
 
   const hoshi = fs.readFileSync(path.join(root, 'examples', 'hoshi-no-eki.vln'), 'utf8');
@@ -65,6 +72,7 @@ test('map view in chromium', async (t) => {
   });
 
   await t.test('a new map keeps zoom and scroll', async () => {
+    await page.click('#zoom-reset');
     await page.click('#zoom-in');
     await page.click('#zoom-in');
     await page.click('#zoom-in');
@@ -77,7 +85,8 @@ test('map view in chromium', async (t) => {
     assert.ok(before.left === 120 && before.top === 90, JSON.stringify(before));
     const edited = hoshi.replace('遠くから、汽笛が一つ聞こえた。', '遠くから、汽笛が二つ聞こえた。');
     const mark = box.messages.length;
-    await send({ type: 'map', dot: dotOf(edited), passages, neighbourhood: false, current: 'L10' });
+    // The cursor stays at L4, where the first case left it.
+    await send({ type: 'map', dot: dotOf(edited), passages, neighbourhood: false, current: 'L4' });
     await box.next('rendered', mark);
     const after = await page.evaluate(() => {
       const c = document.getElementById('canvas');
@@ -107,6 +116,41 @@ test('map view in chromium', async (t) => {
       const nodes = await page.$$eval('g.node', (n) => n.length);
       assert.strictEqual(nodes, count, 'every passage drawn');
       console.log(`# map redraw, ${count} passages: median ${median(times)} ms (${times.join(', ')}), goal ${limit} ms`);
+    }
+  });
+
+  await t.test('a new view is placed: fitted while readable, else at the cursor; Fit; the cursor kept in view', async () => {
+    const inPane = (selector) => page.evaluate((sel) => {
+      const pane = document.getElementById('canvas').getBoundingClientRect();
+      const box = document.querySelector(sel).getBoundingClientRect();
+      return box.left >= pane.left - 1 && box.right <= pane.right + 1 && box.top >= pane.top - 1 && box.bottom <= pane.bottom + 1;
+    }, selector);
+    const big = dotOf(bigStory(1000));
+    const ids = big.split('\n').map((l) => /^\s+(L\d+) \[/.exec(l)).filter(Boolean).map((m) => m[1]);
+    const rows = [
+      // reason, dot, passages, current, fitted whole
+      ['nine passages: the whole map', dot, 9, 'L10', true],
+      ['a thousand would be unreadable fitted: actual size, the cursor\'s passage in view', big, 1000, ids[600], false],
+    ];
+    for (const [reason, mapDot, count, current, whole] of rows) {
+      const fresh = inbox();
+      const view = await openView(browser, 'map', fresh.post);
+      await fresh.next('ready', 0);
+      await view.send({ type: 'map', dot: mapDot, passages: count, neighbourhood: false, current });
+      assert.ok((await fresh.next('rendered', 0)).ok, reason);
+      page = view.page;
+      assert.ok(await inPane(`g.node[data-id="${current}"]`), `${reason}: the cursor's passage in view`);
+      assert.strictEqual(await inPane('#canvas svg'), whole, reason);
+      if (!whole) {
+        assert.strictEqual(await page.textContent('#zoom-level'), '100%', reason);
+        await view.send({ type: 'cursor', current: ids[20] });
+        await waitFor(page, (id) => document.querySelector('g.node.current')?.dataset.id === id, ids[20]);
+        assert.ok(await inPane(`g.node[data-id="${ids[20]}"]`), `${reason}: followed to the new cursor`);
+        await page.click('#zoom-fit');
+        assert.ok(await inPane('#canvas svg'), `${reason}: Fit shows the whole map`);
+      }
+      assert.deepStrictEqual(view.problems, [], reason);
+      await page.close();
     }
   });
 

@@ -84,5 +84,11 @@ test('play view in chromium: the worked example read with the keys', async (t) =
   await waitFor(page, () => document.querySelector('#flags .flag.on') !== null);
   await page.setViewportSize({ width: 620, height: 230 });
   await page.screenshot({ path: path.join(root, 'docs', 'vscode-play.png') });
+
+  // Items as written: the leading spaces of "   [sleep]" keep their width.
+  await view.send({ type: 'step', step: { ...shown, choice: '[sleep],   [sleep]', line: null }, keys: 8 });
+  await waitFor(page, () => document.querySelectorAll('#choice .item').length === 2);
+  const widths = await page.evaluate(() => [...document.querySelectorAll('#choice .item .text')].map((t) => t.getBoundingClientRect().width));
+  assert.ok(widths[1] > widths[0] * 1.2, `"   [sleep]" drawn as wide as "[sleep]": ${widths}`);
   assert.deepStrictEqual(problems, []);
 });

@@ -3,16 +3,11 @@ const vscode = require('vscode');
 const { LanguageClient, State } = require('vscode-languageclient/browser');
 const { announce } = require('../serverAnnounce');
 
-// The language client of VS Code for the Web: the same server, vln.wasm,
-// in a web worker (dist/browser/server.js) instead of a process. The bundle
-// puts this in place of ../storyClient, so the rest of the extension is the
-// one the desktop runs.
-function createClient(context) {
+// The client of VS Code for the Web: the same server, vln.wasm, in a web
+// worker (dist/browser/server.js) instead of a process. The web's bundle
+// puts this in place of ../serverClient.
+function serverClient(context, clientOptions) {
   const file = (...parts) => vscode.Uri.joinPath(context.extensionUri, ...parts);
-  const clientOptions = {
-    documentSelector: [{ language: 'vln' }],
-    synchronize: { configurationSection: 'velnori' },
-  };
   const client = new WorkerClient(clientOptions, file('dist', 'browser', 'server.js'), file('bin', 'vln.wasm'));
   announce(client, `${file('bin', 'vln.wasm').toString(true)} (wasm, in a web worker)`, State.Running);
   return client;
@@ -49,4 +44,4 @@ async function extensionFile(uri) {
   }
 }
 
-module.exports = { createClient };
+module.exports = { serverClient };
