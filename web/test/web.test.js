@@ -1,22 +1,15 @@
 'use strict';
 // Velnori in the browser, driven in chromium as its user drives it.
-const test = require('node:test');
+const { test, before, after } = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
 const path = require('path');
-const page_ = require('./page');
-const { ROOT, FOLDER, launch, openPage, diagnostics, diagnosedAt, openStory, saveStory, typeAtEnd, median } = page_;
+const { ROOT, FOLDER, launch, openPage, diagnosedAt, openStory, saveStory, typeAtEnd, median } = require('./page');
 
 let browser;
 const pages = [];
-test.before(async () => { browser = await launch(); });
-test.after(async () => {
-  // No request beyond the page's own files, in any test.
-  const outside = pages.flatMap((p) => p.requests).filter((url) => !url.startsWith(`file://${FOLDER}/`)
-    && !url.startsWith('blob:') && !url.startsWith('data:') && !url.startsWith('about:'));
-  await browser.close();
-  assert.deepStrictEqual(outside, []);
-});
+before(async () => { browser = await launch(); });
+after(() => browser.close());
 
 async function newPage(fragment) {
   const page = await openPage(browser, fragment);
@@ -281,4 +274,12 @@ test('a shared link round-trips the story exactly, lone LF, lone CR and all', as
   await openStory(page, 'long.vln', long);
   await page.click('#copy-link');
   assert.match(await page.locator('#status.warning').innerText(), /may be cut off/);
+});
+
+test("no page asked for anything beyond the folder's own files", () => {
+  const outside = pages.flatMap((p) => p.requests).filter((url) => !url.startsWith(`file://${FOLDER}/`)
+    && !url.startsWith('blob:') && !url.startsWith('data:') && !url.startsWith('about:'));
+  assert.ok(pages.length >= 8 && pages.every((p) => p.requests.length > 0));
+  assert.deepStrictEqual(outside, []);
+  assert.deepStrictEqual(pages.flatMap((p) => p.errors), []);
 });
