@@ -1,8 +1,9 @@
 'use strict';
 // Builds build-web/: one page that works opened from disk. A page from file://
-// may load classic scripts beside it but no worker or module by URL, so the
-// server's worker, the two views and vln.wasm travel inside the page's script
-// as text: the worker starts from a blob, each view in a frame of its own.
+// may load classic scripts and style sheets beside it but no worker, module
+// or wasm by URL, so the server's worker and vln.wasm travel inside the
+// page's script as text, the worker started from a blob; the two views are
+// classic scripts of their own, each loaded by a frame of its own.
 //   node build.js VLN_WASM OUT_DIR
 const fs = require('fs');
 const path = require('path');
@@ -36,16 +37,15 @@ async function main() {
   ]);
   const inlined = {
     VELNORI_WORKER: worker,
-    VELNORI_MAP_VIEW: mapView,
-    VELNORI_PLAY_VIEW: playView,
-    VELNORI_MAP_CSS: fs.readFileSync(path.join(vscode, 'media', 'map.css'), 'utf8'),
-    VELNORI_PLAY_CSS: fs.readFileSync(path.join(vscode, 'media', 'play.css'), 'utf8'),
     VELNORI_WASM: fs.readFileSync(wasmPath).toString('base64'),
     // A new story starts from the worked example, byte for byte.
     VELNORI_EXAMPLE: fs.readFileSync(path.join(root, 'tests', 'vln', 'worked.vln'), 'latin1'),
     VELNORI_CHECK_CODES: fs.readFileSync(path.join(root, 'docs', 'check-codes.md'), 'utf8'),
   };
   fs.mkdirSync(outDir, { recursive: true });
+  fs.writeFileSync(path.join(outDir, 'map-view.js'), mapView);
+  fs.writeFileSync(path.join(outDir, 'play-view.js'), playView);
+  for (const name of ['map.css', 'play.css']) fs.copyFileSync(path.join(vscode, 'media', name), path.join(outDir, name));
   await esbuild.build({
     entryPoints: [path.join(__dirname, 'src', 'main.js')], bundle: true, minify: true, format: 'iife',
     platform: 'browser', target, legalComments: 'none', logLevel: 'warning',

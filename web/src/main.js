@@ -29,7 +29,8 @@ async function main() {
   const started = performance.now();
   document.title = PAGE_NAME;
   const client = new LspClient(startServer());
-  const bytesModule = await storyBytes();
+  // Compiled beside the server's start, and wanted only once a file is.
+  const bytesModule = storyBytes();
   if (location.hash === '#read') {
     await client.initialize();
     new Reader(client, bytesModule);
@@ -80,14 +81,14 @@ async function main() {
     const file = byId('open').files[0];
     if (!file || !mayLeave()) return;
     const bytes = new Uint8Array(await file.arrayBuffer());
-    const { text, encoding } = bytesModule.decode(bytes);
+    const { text, encoding } = (await bytesModule).decode(bytes);
     load(text, fileKind(file.name, bytes, encoding));
     byId('open').value = '';
   });
 
-  function save(asKind) {
+  async function save(asKind) {
     const text = editor.text();
-    const result = encodeStory(text, asKind, bytesModule);
+    const result = encodeStory(text, asKind, await bytesModule);
     if (result.missing !== undefined) {
       const line = toPosition(editor.view.state.doc, result.missing).line + 1;
       const character = characterAt(text, result.missing);

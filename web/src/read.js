@@ -104,7 +104,7 @@ export class Reader {
     if (file === null) {
       this.events.splice(this.events.length - 1, 0, 'cancel');
     } else {
-      const { text } = this.storyBytes.decode(new Uint8Array(await file.arrayBuffer()));
+      const { text } = (await this.storyBytes).decode(new Uint8Array(await file.arrayBuffer()));
       this.version += 1;
       this.client.notify('textDocument/didChange', {
         textDocument: { uri: READ_URI, version: this.version }, contentChanges: [{ text }],

@@ -3,7 +3,7 @@
 // acquireVsCodeApi, which the frame lends them over postMessage.
 import { neighbourhoodDot, passageAtLine } from '../../editors/vscode/src/mapNeighbourhood';
 
-function viewFrame(parent, name, css, script, received) {
+function viewFrame(parent, name, received) {
   const frame = document.createElement('iframe');
   frame.className = `view ${name}`;
   frame.title = name === 'map' ? 'Story map' : 'Play';
@@ -12,8 +12,9 @@ function viewFrame(parent, name, css, script, received) {
     getState: () => null,
     setState: () => {},
   });`;
-  frame.srcdoc = `<!DOCTYPE html><html><head><meta charset="utf-8"><style>${css}</style></head>`
-    + `<body><script>${host}</script><script>${script}</script></body></html>`;
+  // A frame from srcdoc has the page's address, so the files beside it load.
+  frame.srcdoc = `<!DOCTYPE html><html><head><meta charset="utf-8"><link rel="stylesheet" href="${name}.css"></head>`
+    + `<body><script>${host}</script><script src="${name}-view.js"></script></body></html>`;
   window.addEventListener('message', (event) => {
     if (event.source === frame.contentWindow && event.data && event.data.velnoriView === name) received(event.data.message);
   });
@@ -34,7 +35,7 @@ export class MapPanel {
     this.shown = null;
     this.ready = false;
     this.sequence = 0;
-    this.post = viewFrame(parent, 'map', VELNORI_MAP_CSS, VELNORI_MAP_VIEW, (m) => this.received(m));
+    this.post = viewFrame(parent, 'map', (m) => this.received(m));
     this.rendered = () => {};
   }
 
@@ -105,7 +106,7 @@ export class PlayPanel {
     this.events = [];
     this.fromLine = undefined;
     this.sequence = 0;
-    this.post = viewFrame(parent, 'play', VELNORI_PLAY_CSS, VELNORI_PLAY_VIEW, (m) => this.received(m));
+    this.post = viewFrame(parent, 'play', (m) => this.received(m));
   }
 
   received(message) {

@@ -4,7 +4,7 @@ const { test, before, after } = require('node:test');
 const assert = require('node:assert');
 const fs = require('fs');
 const path = require('path');
-const { ROOT, FOLDER, launch, openPage, diagnosedAt, openStory, saveStory, typeAtEnd, median } = require('./page');
+const { ROOT, FOLDER, launch, openPage, openStory, saveStory, typeAtEnd, median } = require('./page');
 
 let browser;
 const pages = [];
@@ -20,9 +20,6 @@ async function newPage(fragment) {
 
 test('the worked example with a planted mistake: the diagnostic on its line, completion and hover', async () => {
   const page = await newPage();
-  const ready = Date.now() - page.opened;
-  console.log(`figure: file:// to editable with the worked example's diagnostics: ${ready} ms`
-    + ` (page's own count ${Number(await diagnosedAt(page)).toFixed(0)} ms)`);
   const problems = await typeAtEnd(page, 'Wait??[up],[nowhere]', '"[nowhere]"');
   const missing = problems.find((p) => p.includes('choice-target-missing'));
   assert.ok(missing, problems.join('\n'));
