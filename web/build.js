@@ -1,9 +1,9 @@
 'use strict';
 // Builds build-web/: one page that works opened from disk. A page from file://
-// may load classic scripts and style sheets beside it but no worker, module
-// or wasm by URL, so the server's worker and vln.wasm travel inside the
-// page's script as text, the worker started from a blob; the two views are
-// classic scripts of their own, each loaded by a frame of its own.
+// may load classic scripts beside it but no worker, module or wasm by URL,
+// so the server's worker and vln.wasm travel inside the page's script as
+// text, the worker started from a blob. The two views run in sandboxed
+// frames, which may load nothing from disk: views.js holds their text.
 //   node build.js VLN_WASM OUT_DIR
 const fs = require('fs');
 const path = require('path');
@@ -42,10 +42,13 @@ async function main() {
     VELNORI_EXAMPLE: fs.readFileSync(path.join(root, 'tests', 'vln', 'worked.vln'), 'latin1'),
     VELNORI_CHECK_CODES: fs.readFileSync(path.join(root, 'docs', 'check-codes.md'), 'utf8'),
   };
+  fs.rmSync(outDir, { recursive: true, force: true });
   fs.mkdirSync(outDir, { recursive: true });
-  fs.writeFileSync(path.join(outDir, 'map-view.js'), mapView);
-  fs.writeFileSync(path.join(outDir, 'play-view.js'), playView);
-  for (const name of ['map.css', 'play.css']) fs.copyFileSync(path.join(vscode, 'media', name), path.join(outDir, name));
+  const views = {
+    map: { script: mapView, css: fs.readFileSync(path.join(vscode, 'media', 'map.css'), 'utf8') },
+    play: { script: playView, css: fs.readFileSync(path.join(vscode, 'media', 'play.css'), 'utf8') },
+  };
+  fs.writeFileSync(path.join(outDir, 'views.js'), `var VELNORI_VIEWS = ${JSON.stringify(views).replace(/<\/(script)/gi, '<\\/$1')};\n`);
   await esbuild.build({
     entryPoints: [path.join(__dirname, 'src', 'main.js')], bundle: true, minify: true, format: 'iife',
     platform: 'browser', target, legalComments: 'none', logLevel: 'warning',

@@ -46,6 +46,13 @@ async function main() {
       problems.show(diagnostics);
       if (changedAt !== undefined) byId('editor').dataset.diagnosedMs = (performance.now() - changedAt).toFixed(1);
       byId('editor').dataset.diagnosedAt = String(performance.now() - started);
+      // The views start once the story can be edited: each is a process of
+      // its own, which a page opened to write in need not wait for.
+      if (!map) {
+        map = new MapPanel(byId('map'), client, editor, URI);
+        play = new PlayPanel(byId('play'), client, editor, URI);
+        map.cursorMoved(editor.cursorLine());
+      }
       map.refresh();
       play.run();
     },
@@ -54,15 +61,13 @@ async function main() {
     },
     say,
   });
-  map = new MapPanel(byId('map'), client, editor, URI);
-  play = new PlayPanel(byId('play'), client, editor, URI);
   await editor.start();
 
   function load(text, newKind) {
     kind = newKind;
     byId('file-name').textContent = `${kind.name} (${kind.encoding})`;
     editor.load(text);
-    play.restart(undefined);
+    if (play) play.restart(undefined);
     editor.view.focus();
   }
 
@@ -128,8 +133,8 @@ async function main() {
     byId('status').classList.toggle('warning', long);
   });
 
-  byId('play-start').addEventListener('click', () => play.restart(undefined));
-  byId('play-here').addEventListener('click', () => play.restart(editor.cursorLine()));
+  byId('play-start').addEventListener('click', () => play && play.restart(undefined));
+  byId('play-here').addEventListener('click', () => play && play.restart(editor.cursorLine()));
   byId('read').addEventListener('click', () => {
     if (!mayLeave()) return;
     editor.unsaved = false;

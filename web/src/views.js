@@ -1,20 +1,24 @@
 // The VS Code extension's map and play views, each in a frame of its own:
 // their scripts take the whole body, and talk to their host through
-// acquireVsCodeApi, which the frame lends them over postMessage.
+// acquireVsCodeApi, which the frame lends them over postMessage. Their text
+// comes from views.js, loaded beside the page's script.
 import { neighbourhoodDot, passageAtLine } from '../../editors/vscode/src/mapNeighbourhood';
 
 function viewFrame(parent, name, received) {
   const frame = document.createElement('iframe');
   frame.className = `view ${name}`;
+  // A frame of its own origin runs beside the page, not on its thread: laying
+  // out a thousand passages takes a second the editor must not stop for.
+  frame.sandbox = 'allow-scripts';
   frame.title = name === 'map' ? 'Story map' : 'Play';
   const host = `window.acquireVsCodeApi = () => ({
     postMessage: (message) => parent.postMessage({ velnoriView: ${JSON.stringify(name)}, message }, '*'),
     getState: () => null,
     setState: () => {},
   });`;
-  // A frame from srcdoc has the page's address, so the files beside it load.
-  frame.srcdoc = `<!DOCTYPE html><html><head><meta charset="utf-8"><link rel="stylesheet" href="${name}.css"></head>`
-    + `<body><script>${host}</script><script src="${name}-view.js"></script></body></html>`;
+  const { script, css } = VELNORI_VIEWS[name];
+  frame.srcdoc = `<!DOCTYPE html><html><head><meta charset="utf-8"><style>${css}</style></head>`
+    + `<body><script>${host}</script><script>${script}</script></body></html>`;
   window.addEventListener('message', (event) => {
     if (event.source === frame.contentWindow && event.data && event.data.velnoriView === name) received(event.data.message);
   });
