@@ -12,6 +12,8 @@ function codeTable() {
   return codes;
 }
 
+const SHOWN = 500;
+
 export class ProblemsList {
   constructor(list, codesSection, moveTo) {
     this.list = list;
@@ -30,7 +32,9 @@ export class ProblemsList {
   show(diagnostics) {
     this.list.innerHTML = '';
     const sorted = diagnostics.slice().sort((a, b) => a.range.start.line - b.range.start.line);
-    for (const d of sorted) {
+    // A story full of mistakes would rebuild thousands of rows at each key;
+    // the editor marks every one of them anyway.
+    for (const d of sorted.slice(0, SHOWN)) {
       const row = document.createElement('li');
       row.className = d.severity === 1 ? 'error' : 'warning';
       const where = document.createElement('button');
@@ -56,6 +60,12 @@ export class ProblemsList {
         row.append(link);
       }
       this.list.appendChild(row);
+    }
+    if (sorted.length > SHOWN) {
+      const more = document.createElement('li');
+      more.className = 'more';
+      more.textContent = `… and ${sorted.length - SHOWN} more`;
+      this.list.appendChild(more);
     }
     this.list.dataset.count = String(diagnostics.length);
   }
