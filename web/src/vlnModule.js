@@ -28,7 +28,8 @@ export async function storyBytes() {
   ]);
   const { instance } = await WebAssembly.instantiate(wasmBytes(), { wasi_snapshot_preview1: wasi.wasiImport });
   wasi.inst = instance;
-  instance.exports.__wasm_call_ctors();
+  // The constructors, once, as the server's worker runs them too.
+  instance.exports.vln_lsp_start();
   const vln = instance.exports;
 
   const put = (array) => {

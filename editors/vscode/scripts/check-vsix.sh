@@ -38,7 +38,7 @@ if [ "$target" = universal ]; then
   unzip -p "$vsix" "$bin" > "$wasm"
   [ "$(head -c 4 "$wasm" | od -An -tx1 | tr -d ' ')" = 0061736d ] || fail "$bin is no WebAssembly module"
   # The exports the web's worker drives the server with.
-  for export in __wasm_call_ctors vln_lsp_buffer vln_lsp_message vln_lsp_publish; do
+  for export in vln_lsp_start vln_lsp_buffer vln_lsp_message vln_lsp_publish; do
     grep -qa "$export" "$wasm" || fail "$bin does not export $export"
   done
   echo "check-vsix: $vsix: universal, $size bytes, vln.wasm $wasm_size bytes, $(echo "$listed" | wc -l) files"

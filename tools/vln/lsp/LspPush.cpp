@@ -4,7 +4,7 @@
 // diagnostics once no more messages are waiting, as a session does between
 // reads. Answers go to standard output, framed as in a session.
 //
-// The host calls __wasm_call_ctors once, never _start, then these.
+// The host calls vln_lsp_start once, never _start, then the others.
 #include <cstddef>
 #include <cstdlib>
 #include <string_view>
@@ -28,7 +28,12 @@ LspServer& Server() {
 
 }  // namespace
 
+extern "C" void __wasm_call_ctors(void);
+
 extern "C" {
+
+// Runs the program's constructors, as _start would have.
+__attribute__((export_name("vln_lsp_start"))) void VlnLspStart() { __wasm_call_ctors(); }
 
 // Room for one message body of `size` bytes, which vln_lsp_message takes back.
 __attribute__((export_name("vln_lsp_buffer"))) char* VlnLspBuffer(size_t size) {

@@ -31,7 +31,7 @@ async function start(bytes) {
   ]);
   const { instance } = await WebAssembly.instantiate(bytes, { wasi_snapshot_preview1: wasi.wasiImport });
   wasi.inst = instance;
-  instance.exports.__wasm_call_ctors();
+  instance.exports.vln_lsp_start();
   vln = instance.exports;
   schedule();
 }

@@ -39,9 +39,14 @@ test('vln.wasm in a web worker: diagnostics and completion', { timeout: 60000 },
   const browser = await chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium' });
   t.after(() => browser.close());
   const page = await browser.newPage();
+  // Whatever the page or the worker reports as wrong ends the test at once.
   const problems = [];
-  page.on('pageerror', (error) => problems.push(error.message));
-  page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') problems.push(m.text()); });
+  let reportProblem;
+  const problem = new Promise((resolve, reject) => { reportProblem = reject; });
+  problem.catch(() => {});
+  const report = (text) => { problems.push(text); reportProblem(new Error(text)); };
+  page.on('pageerror', (error) => report(error.message));
+  page.on('console', (m) => { if (m.type() === 'error' || m.type() === 'warning') report(m.text()); });
 
   // Answers by id; notifications by method, each waited for by a predicate.
   const answers = new Map();
@@ -67,10 +72,11 @@ test('vln.wasm in a web worker: diagnostics and completion', { timeout: 60000 },
   const request = (method, params) => {
     const id = nextId++;
     const answered = new Promise((resolve) => answers.set(id, resolve));
-    return post({ jsonrpc: '2.0', id, method, params }).then(() => answered);
+    return post({ jsonrpc: '2.0', id, method, params }).then(() => Promise.race([answered, problem]));
   };
   const notify = (method, params) => post({ jsonrpc: '2.0', method, params });
-  const notification = (method, accept) => new Promise((resolve) => watchers.push({ method, accept, resolve }));
+  const notification = (method, accept) =>
+    Promise.race([new Promise((resolve) => watchers.push({ method, accept, resolve })), problem]);
 
   const initialized = request('initialize', { processId: null, rootUri: null, capabilities: {} });
   await page.evaluate(async () => {
