@@ -10,26 +10,20 @@ import { autocompletion, completionKeymap } from '@codemirror/autocomplete';
 import { setDiagnostics, lintGutter } from '@codemirror/lint';
 import { searchKeymap } from '@codemirror/search';
 import { toOffset, toPosition } from './positions';
+import { LONE_LF, editorText, storyText } from './lineBreaks';
 
 export const URI = 'file:///story.vln';
 
-// A break is CR LF: a lone LF (and a lone CR) stays inside its line, shown
-// as a mark, so the text round-trips byte for byte.
-const lineEnds = [
-  EditorState.lineSeparator.of('\r\n'),
-  highlightSpecialChars({
-    addSpecialChars: /[\n\r]/,
-    render(code) {
-      const mark = document.createElement('span');
-      mark.className = code === 10 ? 'cm-lone-lf' : 'cm-lone-cr';
-      mark.textContent = code === 10 ? '␊' : '␍';
-      mark.title = code === 10
-        ? 'A lone LF: the reader keeps it inside the line'
-        : 'A lone CR';
-      return mark;
-    },
-  }),
-];
+const lineEnds = highlightSpecialChars({
+  addSpecialChars: new RegExp(LONE_LF),
+  render() {
+    const mark = document.createElement('span');
+    mark.className = 'cm-lone-lf';
+    mark.textContent = '␊';
+    mark.title = 'A lone LF: the reader keeps it inside the line';
+    return mark;
+  },
+});
 
 const setTokens = StateEffect.define();
 const tokenField = StateField.define({
@@ -52,9 +46,11 @@ export class StoryEditor {
   }
 
   stateOf(text) {
+    const { doc, breaks } = editorText(text);
     return EditorState.create({
-      doc: text,
+      doc,
       extensions: [
+        breaks,
         lineEnds,
         lineNumbers(),
         lintGutter(),
@@ -82,16 +78,17 @@ export class StoryEditor {
 
   // A new story in place of the old one, as the server learns it too.
   load(text) {
+    const state = this.stateOf(text);
     if (this.opened) this.client.notify('textDocument/didClose', { textDocument: { uri: URI } });
     this.opened = true;
-    this.view.setState(this.stateOf(text));
+    this.view.setState(state);
     this.unsaved = false;
     this.version += 1;
     this.client.notify('textDocument/didOpen', { textDocument: { uri: URI, languageId: 'vln', version: this.version, text } });
   }
 
   text() {
-    return this.view.state.sliceDoc();
+    return storyText(this.view.state);
   }
 
   updated(update) {
@@ -100,7 +97,7 @@ export class StoryEditor {
       update.changes.iterChanges((fromA, toA, fromB, toB, inserted) => {
         changes.push({
           range: { start: toPosition(update.startState.doc, fromA), end: toPosition(update.startState.doc, toA) },
-          text: inserted.sliceString(0, inserted.length, '\r\n'),
+          text: storyText(update.state, fromB, toB),
         });
       });
       this.version += 1;

@@ -7,7 +7,6 @@ import { MapPanel, PlayPanel } from './views';
 import { fileKind, encodeStory, characterAt } from './storyFile';
 import { storyLink, storyFromFragment, SAFE_LINK_LENGTH } from './share';
 import { Reader, PAGE_NAME } from './read';
-import { toPosition } from './positions';
 
 const byId = (id) => document.getElementById(id);
 
@@ -86,16 +85,20 @@ async function main() {
     const file = byId('open').files[0];
     if (!file || !mayLeave()) return;
     const bytes = new Uint8Array(await file.arrayBuffer());
-    const { text, encoding } = (await bytesModule).decode(bytes);
-    load(text, fileKind(file.name, bytes, encoding));
     byId('open').value = '';
+    const { text, encoding } = (await bytesModule).decode(bytes);
+    try {
+      load(text, fileKind(file.name, bytes, encoding));
+    } catch (error) {
+      say(`${file.name} was not opened: ${error.message}`);
+    }
   });
 
   async function save(asKind) {
     const text = editor.text();
     const result = encodeStory(text, asKind, await bytesModule);
     if (result.missing !== undefined) {
-      const line = toPosition(editor.view.state.doc, result.missing).line + 1;
+      const line = text.slice(0, result.missing).split(/\r\n?/).length;
       const character = characterAt(text, result.missing);
       byId('cannot-save-text').textContent =
         `Shift-JIS has no code for “${character}” (U+${character.codePointAt(0).toString(16).toUpperCase().padStart(4, '0')}, line ${line}). `

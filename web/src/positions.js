@@ -1,6 +1,8 @@
-// CodeMirror's positions and the protocol's. The protocol
-// counts lines as editors do, breaking at CR LF, a lone CR and a lone LF;
-// the editor here breaks at CR LF only, so the two are matched by offset.
+// CodeMirror's positions and the protocol's. The protocol counts lines as
+// editors do, breaking at a lone LF too, which the editor here keeps inside
+// its line as LONE_LF; the two are matched by offset.
+import { LONE_LF } from './lineBreaks';
+
 const cache = new WeakMap();
 
 // Where each of the protocol's lines starts, for a CodeMirror Text.
@@ -11,14 +13,12 @@ export function lineStarts(doc) {
   let offset = 0;
   for (const iter = doc.iterLines(); !iter.next().done;) {
     const line = iter.value;
-    for (let at = line.indexOf('\n'); at >= 0; at = line.indexOf('\n', at + 1)) starts.push(offset + at + 1);
-    for (let at = line.indexOf('\r'); at >= 0; at = line.indexOf('\r', at + 1)) starts.push(offset + at + 1);
-    // CodeMirror counts a break as one position, whatever its characters.
+    for (let at = line.indexOf(LONE_LF); at >= 0; at = line.indexOf(LONE_LF, at + 1)) starts.push(offset + at + 1);
+    // CodeMirror counts a break as one position, CR LF or lone CR.
     offset += line.length + 1;
     starts.push(offset);
   }
   starts.pop();
-  if (starts.length > doc.lines) starts.sort((a, b) => a - b);
   cache.set(doc, starts);
   return starts;
 }

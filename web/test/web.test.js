@@ -63,13 +63,15 @@ test('a story opened and saved unchanged gives the same bytes, and reads right',
     { file: 'tests/vln/unix.vln', kind: 'shift-jis', shows: '␊' },
     { name: 'marked.vln', bytes: Buffer.from('\xEF\xBB\xBF[a]あ\r\n', 'latin1'), kind: 'utf-8', shows: '[a]' },
     { name: 'utf16.vln', bytes: Buffer.from('\xFF\xFE[\0a\0]\0B0\r\0\n\0', 'latin1'), kind: 'utf-16le', shows: '[a]あ' },
-    { name: 'lone-cr.vln', bytes: Buffer.from('[a]x\ry\r\n', 'latin1'), kind: 'shift-jis', shows: '␍' },
+    { name: 'lone-cr.vln', bytes: Buffer.from('[a]x\ry\r\n', 'latin1'), kind: 'shift-jis', shows: '[a]x\ny', lines: 3 },
+    { name: 'mixed.vln', bytes: Buffer.from('[a]x\r\n[b]y\rz\nw\r\r\n>>[a]', 'latin1'), kind: 'shift-jis', shows: 'z␊w', lines: 5 },
   ];
   for (const c of cases) {
     const bytes = c.bytes || fs.readFileSync(path.join(ROOT, c.file));
     await openStory(page, c.name || path.basename(c.file), bytes);
     assert.strictEqual(await page.locator('#file-name').innerText(), `${c.name || path.basename(c.file)} (${c.kind})`);
     assert.ok((await page.locator('.cm-content').innerText()).includes(c.shows), c.file || c.name);
+    if (c.lines) assert.strictEqual(await page.locator('.cm-line').count(), c.lines, c.name);
     assert.ok((await saveStory(page)).equals(bytes), c.file || c.name);
   }
 });
@@ -87,6 +89,29 @@ test('a lone LF stays inside its line through an edit and a save', async () => {
   await page.click('#new');
   await asked;
   assert.ok((await saveStory(page)).equals(Buffer.concat([bytes, Buffer.from('X')])));
+});
+
+test('an edit beside a lone CR keeps it and the breaks after it, and the server sees the same lines', async () => {
+  const page = await newPage();
+  const story = '[a]x\rWait\r\n[b]y\nz\r\n';
+  const cases = [
+    { line: 1, type: '??[b],[nowhere]', problem: /^line 2 .*choice-target-missing/, marked: 1, saved: '[a]x\rWait??[b],[nowhere]\r\n[b]y\nz\r\n' },
+    { line: 0, type: 'Q', saved: '[a]xQ\rWait\r\n[b]y\nz\r\n' },
+    { line: 2, type: '\nWait??[b],[gone]', problem: /^line 5 .*choice-target-missing/, marked: 3, saved: '[a]x\rWait\r\n[b]y\nz\r\nWait??[b],[gone]\r\n' },
+  ];
+  for (const c of cases) {
+    await openStory(page, 'edit.vln', Buffer.from(story, 'latin1'));
+    await page.locator('.cm-line').nth(c.line).click();
+    await page.keyboard.press('End');
+    await page.keyboard.type(c.type);
+    if (c.problem) {
+      await page.waitForFunction((want) => [...document.querySelectorAll('#problems li')]
+        .some((row) => new RegExp(want).test(row.textContent)), c.problem.source);
+      assert.strictEqual(await page.locator('.cm-line').nth(c.marked).locator('.cm-lintRange-error').count(), 1, c.type);
+      assert.strictEqual(await page.locator('.cm-lintRange-error').count(), 1, c.type);
+    }
+    assert.strictEqual((await saveStory(page)).toString('latin1'), c.saved, c.type);
+  }
 });
 
 test('a character Shift-JIS cannot hold is never written: the page names it and offers UTF-8', async () => {
