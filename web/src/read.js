@@ -1,7 +1,8 @@
 // Read mode: the page becomes the reader, shown where the reader has always
 // shown a story, in a title bar, here the tab's. Every key is replayed from
-// the start by the reader's own handlers (velnori/play) over the story the
-// file picker gave; the page itself shows nothing.
+// the start by the reader's own handlers (velnori/play), each Open dialog
+// answered by the story the file picker gave then; the page itself shows
+// nothing.
 export const PAGE_NAME = 'Velnori in the browser';
 
 const READ_URI = 'file:///reading.vln';
@@ -25,6 +26,8 @@ export class Reader {
     this.client = client;
     this.storyBytes = storyBytes;
     this.events = [];
+    // Each story the picker gave, by the name its Open dialog answers.
+    this.stories = {};
     this.version = 1;
     this.hidden = false;
     this.busy = Promise.resolve();
@@ -36,7 +39,9 @@ export class Reader {
     document.body.appendChild(this.picker);
     client.notify('textDocument/didOpen', { textDocument: { uri: READ_URI, languageId: 'vln', version: this.version, text: '' } });
     document.addEventListener('keydown', (event) => {
-      const name = KEYS[event.code];
+      // The reader's File > Open, which a page without a menu bar takes
+      // from the browser's own key for opening a file.
+      const name = event.ctrlKey && event.code === 'KeyO' ? 'open' : KEYS[event.code];
       if (!name || this.hidden) return;
       event.preventDefault();
       // A minimized window takes no keys: hide before anything else runs.
@@ -64,7 +69,7 @@ export class Reader {
 
   async replay() {
     const result = await this.client.request('velnori/play', {
-      textDocument: { uri: READ_URI }, events: this.events, open: false,
+      textDocument: { uri: READ_URI }, events: this.events, open: false, stories: this.stories,
     });
     return result.steps[result.steps.length - 1];
   }
@@ -87,7 +92,7 @@ export class Reader {
       return;
     }
     document.title = step.caption;
-    if (step.message) alert(step.message);
+    if (step.message) alert(`${step.message_title}\n\n${step.message}`);
   }
 
   // The reader's Open dialog, as the browser's file picker: the story
@@ -105,10 +110,9 @@ export class Reader {
       this.events.splice(this.events.length - 1, 0, 'cancel');
     } else {
       const { text } = (await this.storyBytes).decode(new Uint8Array(await file.arrayBuffer()));
-      this.version += 1;
-      this.client.notify('textDocument/didChange', {
-        textDocument: { uri: READ_URI, version: this.version }, contentChanges: [{ text }],
-      });
+      const name = `story${Object.keys(this.stories).length + 1}`;
+      this.stories[name] = text;
+      this.events.splice(this.events.length - 1, 0, `file:${name}`);
     }
     return this.replay();
   }

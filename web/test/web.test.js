@@ -198,7 +198,9 @@ function vlnPlay(file, events) {
   return out.trim().split('\n').map((line) => JSON.parse(line));
 }
 
-const KEY_OF = { down: 'ArrowDown', space: 'Space', 1: 'Digit1', 2: 'Digit2', 3: 'Digit3', 4: 'Digit4', 5: 'Digit5' };
+const KEY_OF = {
+  down: 'ArrowDown', space: 'Space', open: 'Control+KeyO', 1: 'Digit1', 2: 'Digit2', 3: 'Digit3', 4: 'Digit4', 5: 'Digit5',
+};
 
 async function readingPage() {
   const page = await openPage(browser, '#read');
@@ -209,27 +211,38 @@ async function readingPage() {
   return page;
 }
 
-// Presses a key and waits until the tab's title is `caption`.
-async function pressFor(page, key, caption) {
-  await page.keyboard.press(KEY_OF[key]);
+// Waits until the tab's title is `caption`.
+async function titleIs(page, caption, after) {
   await page.waitForFunction((want) => document.title === want, caption, { timeout: 10000 })
-    .catch(async () => { throw new Error(`after ${key}: title "${await page.title()}", not "${caption}"`); });
+    .catch(async () => { throw new Error(`after ${after}: title "${await page.title()}", not "${caption}"`); });
 }
 
 test("read mode: the tab's title after each key is vln play's caption; Space hides; the page shows nothing", async () => {
+  // A file: event is the story the next Open dialog is answered with.
   const cases = [
     { file: 'tests/vln/worked.vln', events: ['down', 'down', '1', 'down', 'down', 'down', 'down'] },
     { file: 'tests/vln/asa-sjis.vln', events: ['down', 'down', '2', 'down', 'down', 'down', 'down'] },
     { file: 'examples/ame-no-kissaten.vln', events: ['down', 'down', 'down', '1', 'down', '2', 'down', 'down'] },
+    { file: 'tests/vln/pending.vln', events: ['down', 'down', 'file:tests/vln/second.vln', 'open', 'down', '1', 'down'] },
+    { file: 'tests/vln/worked.vln', events: ['down', 'down', 'file:tests/vln/asa-sjis.vln', 'open', 'down', 'down', '2'] },
   ];
   for (const c of cases) {
     const story = path.join(ROOT, c.file);
-    const steps = vlnPlay(story, c.events).slice(1);
+    const events = c.events.map((e) => (e.startsWith('file:') ? `file:${path.join(ROOT, e.slice(5))}` : e));
+    const steps = vlnPlay(story, events).slice(1);
     const page = await readingPage();
-    const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.keyboard.press('ArrowDown')]);
-    await chooser.setFiles(story);
-    await page.waitForFunction((want) => document.title === want, steps[0].caption);
-    for (let i = 1; i < steps.length; i++) await pressFor(page, c.events[i], steps[i].caption);
+    let answer = story;
+    for (let i = 0; i < events.length; i++) {
+      if (events[i].startsWith('file:')) {
+        answer = events[i].slice(5);
+      } else if (steps[i].dialog) {
+        const [chooser] = await Promise.all([page.waitForEvent('filechooser'), page.keyboard.press(KEY_OF[events[i]])]);
+        await chooser.setFiles(answer);
+      } else {
+        await page.keyboard.press(KEY_OF[events[i]]);
+      }
+      await titleIs(page, steps[i].caption, `${c.file}, ${events.slice(0, i + 1).join(' ')}`);
+    }
 
     await page.keyboard.press('Space');
     await page.waitForFunction(() => document.title === 'Velnori in the browser');
@@ -240,7 +253,7 @@ test("read mode: the tab's title after each key is vln play's caption; Space hid
     await page.keyboard.press('ArrowDown');
     await page.mouse.click(10, 10);
     await page.waitForFunction((want) => document.title === want, steps[steps.length - 1].caption);
-    assert.deepStrictEqual(page.dialogs, []);
+    assert.deepStrictEqual(page.dialogs, steps.filter((step) => step.message).map((step) => `${step.message_title}\n\n${step.message}`));
   }
 });
 
@@ -253,7 +266,7 @@ test("read mode: the Open dialog is the browser's file picker, with the reader's
   assert.strictEqual(await chooser.element().getAttribute('accept'), '.vln');
   const message = page.waitForEvent('dialog');
   await chooser.setFiles(empty);
-  assert.strictEqual((await message).message(), step.message);
+  assert.strictEqual((await message).message(), `${step.message_title}\n\n${step.message}`);
   assert.strictEqual(await page.title(), step.caption);
 });
 
