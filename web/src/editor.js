@@ -36,6 +36,21 @@ const tokenField = StateField.define({
   provide: (field) => EditorView.decorations.from(field),
 });
 
+// The line the strip last showed, marked as the VS Code play view marks it.
+const setPlayed = StateEffect.define();
+const playedLine = Decoration.line({ class: 'cm-played' });
+const playedField = StateField.define({
+  create: () => Decoration.none,
+  update(value, tr) {
+    value = value.map(tr.changes);
+    for (const effect of tr.effects) {
+      if (effect.is(setPlayed)) value = effect.value === null ? Decoration.none : Decoration.set([playedLine.range(effect.value)]);
+    }
+    return value;
+  },
+  provide: (field) => EditorView.decorations.from(field),
+});
+
 export class StoryEditor {
   constructor(parent, client, callbacks) {
     this.client = client;
@@ -58,6 +73,7 @@ export class StoryEditor {
         drawSelection(),
         highlightActiveLine(),
         tokenField,
+        playedField,
         autocompletion({ override: [(context) => this.complete(context)] }),
         hoverTooltip((view, pos) => this.hover(pos)),
         keymap.of([
@@ -125,6 +141,17 @@ export class StoryEditor {
     const at = this.offsetOf(position);
     this.view.dispatch({ selection: { anchor: at }, scrollIntoView: true });
     this.view.focus();
+  }
+
+  // The protocol's line the strip shows, or null before any line; scrolled
+  // to when it is another line than before.
+  markPlayed(line) {
+    const doc = this.view.state.doc;
+    const at = line === null || line === undefined ? null : doc.lineAt(toOffset(doc, { line, character: 0 })).from;
+    const effects = [setPlayed.of(at)];
+    if (at !== null && line !== this.played) effects.push(EditorView.scrollIntoView(at, { y: 'nearest' }));
+    this.played = line;
+    this.view.dispatch({ effects });
   }
 
   diagnosed(params) {

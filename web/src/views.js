@@ -144,6 +144,8 @@ export class PlayPanel {
       return;
     }
     if (sequence !== this.sequence || !result || !result.steps || result.steps.length === 0) return;
-    this.post({ type: 'step', step: result.steps[result.steps.length - 1], keys: this.events.length });
+    const step = result.steps[result.steps.length - 1];
+    this.post({ type: 'step', step, keys: this.events.length });
+    this.editor.markPlayed(step.line);
   }
 }

@@ -177,8 +177,11 @@ test('the map and the strip follow the text, the cursor and the keys', async () 
       await page.click('#play-here');
       await strip.locator('button[data-event="down"]').click();
       await waitText(caption, 'You get up.');
+      await page.locator('.cm-played', { hasText: 'You get up.' }).waitFor();
       await strip.locator('button[data-event="down"]').click();
       await waitText(caption, 'You leave the house.');
+      await page.locator('.cm-played', { hasText: 'You leave the house.' }).waitFor();
+      assert.strictEqual(await page.locator('.cm-played').count(), 1);
       await strip.locator('.flag.on', { hasText: 'A' }).waitFor();
     } },
   ];
