@@ -2,7 +2,8 @@
 // A story's break is CR LF or a lone CR: each is a break in the editor, and
 // which of them were a lone CR is kept beside the text and moved with its
 // edits. A lone LF stays inside its line, held by LONE_LF.
-import { StateField, RangeValue, RangeSet, MapMode } from '@codemirror/state';
+import { StateField, StateEffect, RangeValue, RangeSet, MapMode } from '@codemirror/state';
+import { invertedEffects } from '@codemirror/commands';
 
 // A noncharacter: never a story's text, so a save can only turn the
 // page's own marks back into LF.
@@ -17,9 +18,29 @@ LoneCr.prototype.endSide = 1;
 LoneCr.prototype.mapMode = MapMode.TrackAfter;
 const loneCr = new LoneCr();
 
+// Lone CRs an undo brings back with the breaks it restores.
+const restoreLoneCrs = StateEffect.define({
+  map: (positions, mapping) => positions.map((at) => mapping.mapPos(at, 1)),
+});
+
 const loneCrs = StateField.define({
   create: () => RangeSet.empty,
-  update: (value, tr) => value.map(tr.changes),
+  update(value, tr) {
+    value = value.map(tr.changes);
+    for (const effect of tr.effects) {
+      if (effect.is(restoreLoneCrs)) value = value.update({ add: effect.value.map((at) => loneCr.range(at)), sort: true });
+    }
+    return value;
+  },
+});
+
+// The lone CRs a change deletes, for the history to give back on undo.
+const keptInHistory = invertedEffects.of((tr) => {
+  const deleted = [];
+  tr.startState.field(loneCrs).between(0, tr.startState.doc.length, (at) => {
+    if (tr.changes.mapPos(at, 1, MapMode.TrackAfter) === null) deleted.push(at);
+  });
+  return deleted.length ? [restoreLoneCrs.of(deleted)] : [];
 });
 
 // The editor's text for a story's, and the field that knows its lone CRs.
@@ -38,7 +59,7 @@ export function editorText(text) {
     from = match.index + match[0].length;
   }
   doc += text.slice(from);
-  return { doc, breaks: loneCrs.init(() => RangeSet.of(crs)) };
+  return { doc, breaks: [loneCrs.init(() => RangeSet.of(crs)), keptInHistory] };
 }
 
 // The story's text between two of the editor's positions, its own breaks
