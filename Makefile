@@ -131,16 +131,22 @@ wasm-test: wasm
 # The editor extensions (editors/): velnori-linux-x64.vsix for VS Code, whose
 # vln needs nothing but the C and C++ runtimes (no Qt, no Graphviz: the map
 # view lays the map out itself), velnori-win32-x64.vsix with the Windows
-# vln.exe, both in build-vsix/; and Vim's syntax, which the Debian package
-# installs.
-#   make vsix           both packages, checked as CI checks them
+# vln.exe, the universal velnori.vsix with vln.wasm for every other platform
+# and VS Code for the Web, all in build-vsix/; and Vim's syntax, which the
+# Debian package installs.
+#   make vsix           the three packages, checked as CI checks them
 #   make editors-test   grammar snapshots, the extension's unit tests, its
-#                       webviews in headless chromium, the Vim syntax
-#   make vscode-test    the packaged extension in a real VS Code (code-server)
+#                       webviews in headless chromium, the Vim syntax, the
+#                       launcher of vln.wasm and the web's server worker
+#   make vscode-test    the packaged extensions in a real VS Code (code-server):
+#                       the Linux one, then the universal one beside the
+#                       workbench and in the browser's web worker
 .PHONY: vsix vsix-vln editors-test vscode-test
 VSCODE := editors/vscode
 # The vln inside the Linux package, also the one the extension's tests use.
 VSIX_VLN := build-vsix/tools/vln/vln
+# The server inside the universal package.
+VSIX_WASM := build-wasm/tools/vln/vln.wasm
 
 vsix-vln:
 	@$(DEPS) build editors
@@ -153,21 +159,40 @@ vsix: vsix-vln
 	cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
 	  -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-windows -j $(JOBS) --target vln
-	$(VSCODE)/scripts/make-vsix.sh $(VSIX_VLN) build-windows/vln.exe build-vsix
+	@$(MAKE) --no-print-directory wasm
+	$(VSCODE)/scripts/make-vsix.sh $(VSIX_VLN) build-windows/vln.exe $(VSIX_WASM) build-vsix
 
-editors-test: vsix-vln
+editors-test: vsix-vln wasm
 	editors/vim/test/syntax-test.sh
 	$(VSCODE)/scripts/npm-ready.sh
 	cd $(VSCODE) && node build.js && node test/grammar/snapshots.js \
 	  && npx vscode-tmgrammar-test 'test/grammar/*.test.vln' \
 	  && node --test test/unit/*.test.js \
 	  && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/webview/*.test.js
+	cd $(VSCODE) && VLN_WASM=$(CURDIR)/$(VSIX_WASM) node --test test/wasm/*.test.js test/browser/*.test.js
 
 # Whether this Node has a code-server release is asked first, before any
-# package is installed or built.
+# package is installed or built. The universal package, with no native vln,
+# is tried twice: vln.wasm beside the workbench, then in the browser's web
+# worker extension host.
 vscode-test:
 	@$(VSCODE)/test/vscode/install-code-server.sh --check
 	@$(DEPS) editors code-server
 	@$(MAKE) --no-print-directory vsix
 	$(VSCODE)/test/vscode/install-code-server.sh
 	cd $(VSCODE) && node --test test/vscode/vscode.test.js
+	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=wasm node --test test/vscode/vscode.test.js
+	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=web node --test test/vscode/vscode.test.js
+
+# Velnori in the browser (web/): a folder of static files, build-web/, that
+# works opened from disk; vln.wasm runs the editor's server, the map, play
+# and read mode. `make web-test` drives it in Debian's chromium.
+.PHONY: web web-test
+web: wasm
+	@$(DEPS) editors
+	$(VSCODE)/scripts/npm-ready.sh web
+	cd web && node build.js $(CURDIR)/$(VSIX_WASM) $(CURDIR)/build-web
+
+# Read mode's titles are held to the captions the native vln play gives.
+web-test: web vsix-vln
+	cd web && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/*.test.js

@@ -1,7 +1,11 @@
 'use strict';
 // Calls `fn` once `wait` ms after the last of a burst of calls, with the last
 // call's arguments; `flush` runs a pending call at once, `cancel` drops it.
-function debounce(fn, wait, timers = { setTimeout, clearTimeout }) {
+// A browser's timers must be called on the global object, never as methods
+// of another: hence the arrows.
+const globalTimers = { setTimeout: (f, ms) => setTimeout(f, ms), clearTimeout: (t) => clearTimeout(t) };
+
+function debounce(fn, wait, timers = globalTimers) {
   let timer = null;
   let lastArgs = null;
   const run = () => {

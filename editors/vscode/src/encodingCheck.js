@@ -92,7 +92,8 @@ class EncodingCheck {
   // the encoding of a document with unsaved changes.
   async saveAsUtf8(document) {
     const text = document.getText();
-    await vscode.workspace.fs.writeFile(document.uri, Buffer.from(text, 'utf8'));
+    // TextEncoder, not Buffer: VS Code for the Web has no Buffer.
+    await vscode.workspace.fs.writeFile(document.uri, new TextEncoder().encode(text));
     this.held.set(document.uri.toString(), 'utf8');
     const uri = document.uri;
     await vscode.window.showTextDocument(document);

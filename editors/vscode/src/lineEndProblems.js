@@ -21,7 +21,9 @@ class LineEndProblems {
   }
 
   async readFile(document) {
-    if (document.languageId !== 'vln' || document.uri.scheme !== 'file') return;
+    // Any file system VS Code reads, a remote's included (in VS Code for the
+    // Web the server in its worker has none to read the file from).
+    if (document.languageId !== 'vln' || document.uri.scheme === 'untitled') return;
     let bytes;
     try {
       bytes = await vscode.workspace.fs.readFile(document.uri);

@@ -1,17 +1,16 @@
 'use strict';
 const vscode = require('vscode');
-const { LanguageClient, ErrorAction, CloseAction } = require('vscode-languageclient/node');
-const { serverCommand } = require('./serverCommand');
+const { ErrorAction, CloseAction } = require('vscode-languageclient/node');
+const { serverClient } = require('./serverClient');
 const { isServerLineEndFix } = require('./lineEndProblems');
 
 // The language client over `vln lsp`: everything an editor shows about a
 // story (findings, definitions, references, renames, completion, hover,
-// outline, quick fixes, semantic tokens) comes from the server.
+// outline, quick fixes, semantic tokens) comes from the server, which
+// serverClient starts (./browser/serverClient in VS Code for the Web).
 // Lone LFs the file holds but the document shows as line breaks are put in
 // Problems beside the server's findings (lineEnds), without doubling one.
 function createClient(context, lineEnds, closing = { now: false }) {
-  const configured = vscode.workspace.getConfiguration('velnori').get('vlnPath');
-  const server = serverCommand(context.extensionPath, process.platform, configured);
   let usual = null; // the client's own error handling, while not closing
   const clientOptions = {
     documentSelector: [{ language: 'vln' }],
@@ -47,7 +46,7 @@ function createClient(context, lineEnds, closing = { now: false }) {
       closed: () => (closing.now ? { action: CloseAction.DoNotRestart, handled: true } : usual.closed()),
     },
   };
-  const client = new LanguageClient('velnori', 'Velnori', server, clientOptions);
+  const client = serverClient(context, clientOptions);
   usual = client.createDefaultErrorHandler();
   return client;
 }

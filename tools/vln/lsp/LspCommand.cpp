@@ -4,20 +4,7 @@
 
 #include "platform/StandardStreams.h"
 #include "tools/vln/lsp/LspServer.h"
-
-namespace {
-
-class StandardInput : public ByteSource {
- public:
-  int64_t Read(char* into, size_t room) override { return ReadStandardInput(into, room); }
-};
-
-class StandardOutput : public ByteSink {
- public:
-  bool Write(std::string_view bytes) override { return WriteStandardOutput(bytes.data(), bytes.size()); }
-};
-
-}  // namespace
+#include "tools/vln/lsp/LspStandardStreams.h"
 
 int RunLsp(const std::vector<std::string>& args, std::ostream& err) {
   for (const std::string& arg : args) {

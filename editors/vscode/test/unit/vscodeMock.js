@@ -135,6 +135,8 @@ function loadWithMocks() {
   class LanguageClient {
     constructor(id, name, serverOptions, clientOptions) {
       Object.assign(this, { id, name, serverOptions, clientOptions, requests: [], stopped: false });
+      this.outputChannel = { lines: [], appendLine(line) { this.lines.push(line); } };
+      this.onDidChangeState = () => ({ dispose() {} });
       this.handler = async () => null;
       clients.push(this);
     }
@@ -149,7 +151,9 @@ function loadWithMocks() {
   Module._load = function load(request, parent, isMain) {
     if (request === 'vscode') return vscode;
     if (request === 'vscode-languageclient/node') {
-      return { LanguageClient, ErrorAction: { Continue: 1, Shutdown: 2 }, CloseAction: { DoNotRestart: 1, Restart: 2 } };
+      return {
+        LanguageClient, State: { Running: 2 }, ErrorAction: { Continue: 1, Shutdown: 2 }, CloseAction: { DoNotRestart: 1, Restart: 2 },
+      };
     }
     return originalLoad.call(this, request, parent, isMain);
   };

@@ -20,6 +20,11 @@ const { codeServerFolder, noRelease } = require('./codeServerRelease');
 
 const codeServer = path.join(codeServerFolder() || '', 'node_modules', '.bin', 'code-server');
 const vsix = process.env.VSIX || path.join(root, 'build-vsix', 'velnori-linux-x64.vsix');
+// The server the Velnori output channel must name: native, wasm (the
+// universal package, beside the workbench) or web (the universal package in
+// the browser's web worker extension host, which the setting
+// remote.extensionKind picks).
+const serverKind = process.env.VELNORI_SERVER || 'native';
 
 function freePort() {
   return new Promise((resolve) => {
@@ -94,6 +99,7 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
     'workbench.tips.enabled': false,
     'window.commandCenter': false,
     'files.autoSave': 'afterDelay',
+    ...(serverKind === 'web' ? { 'remote.extensionKind': { 'velnori.velnori': ['web'] } } : {}),
   }));
   const port = await freePort();
   const server = spawn(codeServer, [...common, '--auth', 'none', '--bind-addr', `127.0.0.1:${port}`,
@@ -375,5 +381,20 @@ test('the extension in code-server', { timeout: 300000 }, async (t) => {
       }
       console.log(`# code-server: key to redrawn map, ${count} passages: median ${median(times)} ms over ${times.length} edits (${times.join(', ')})`);
     }
+  });
+
+  await t.test(`the output channel names the ${serverKind} server`, async () => {
+    await command('Output: Show Output Channels');
+    await page.waitForSelector('.quick-input-list .monaco-list-row');
+    await page.keyboard.type('Velnori');
+    await page.waitForSelector('.quick-input-list .monaco-list-row[aria-label*="Velnori"]');
+    await page.keyboard.press('Enter');
+    const named = { native: /bin\/vln \(native\)/, wasm: /bin\/vln\.wasm \(wasm, under /, web: /vln\.wasm \(wasm, in a web worker\)/ };
+    const text = await waitFor('the server named', async () => {
+      const shown = (await page.textContent('.panel .monaco-editor .view-lines').catch(() => '')).replace(/\u00a0/g, ' ');
+      return /initialize answered/.test(shown) && shown;
+    });
+    assert.match(text, named[serverKind]);
+    console.log(`# code-server, ${serverKind} server: ${/initialize answered \d+ ms/.exec(text)[0]} after the client started it`);
   });
 });
