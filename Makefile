@@ -183,3 +183,16 @@ vscode-test:
 	cd $(VSCODE) && node --test test/vscode/vscode.test.js
 	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=wasm node --test test/vscode/vscode.test.js
 	cd $(VSCODE) && VSIX=$(CURDIR)/build-vsix/velnori.vsix VELNORI_SERVER=web node --test test/vscode/vscode.test.js
+
+# Velnori in the browser (web/): a folder of static files, build-web/, that
+# works opened from disk; vln.wasm runs the editor's server, the map, play
+# and read mode. `make web-test` drives it in Debian's chromium.
+.PHONY: web web-test
+web: wasm
+	@$(DEPS) editors
+	$(VSCODE)/scripts/npm-ready.sh web
+	cd web && node build.js $(CURDIR)/$(VSIX_WASM) $(CURDIR)/build-web
+
+# Read mode's titles are held to the captions the native vln play gives.
+web-test: web vsix-vln
+	cd web && VLN=$(CURDIR)/$(VSIX_VLN) node --test test/*.test.js

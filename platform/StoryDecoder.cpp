@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 #include "platform/Cp932Converter.h"
 #include "platform/UnitSearch.h"
@@ -165,6 +166,21 @@ class Cp932Table {
   // hold (then nothing but ASCII can be read faithfully).
   bool Usable() const { return usable_; }
 
+  // The code written for each unit: the first, in code order, that reads
+  // back as it, so a file written from what was read holds the same bytes
+  // wherever code page 932 has one code for the unit. 0 where none has.
+  std::vector<uint16_t> Codes() const {
+    std::vector<uint16_t> codes(65536, 0);
+    for (unsigned byte = 1; byte < 256; ++byte) {
+      if (kinds_[byte] == Kind::Single && codes[singles_[byte]] == 0) codes[singles_[byte]] = static_cast<uint16_t>(byte);
+    }
+    for (unsigned code = 256; code < 65536; ++code) {
+      const char16_t unit = pairs_[code];
+      if (unit != NoUnit && codes[unit] == 0) codes[unit] = static_cast<uint16_t>(code);
+    }
+    return codes;
+  }
+
   size_t Decode(const unsigned char* in, size_t size, char16_t* out) const {
     char16_t* const start = out;
     size_t i = 0;
@@ -226,8 +242,13 @@ class Cp932Table {
   std::array<char16_t, 65536> pairs_{};
 };
 
-size_t DecodeCp932(const unsigned char* in, size_t size, char16_t* out) {
+const Cp932Table& TheCp932Table() {
   static const Cp932Table table;
+  return table;
+}
+
+size_t DecodeCp932(const unsigned char* in, size_t size, char16_t* out) {
+  const Cp932Table& table = TheCp932Table();
   if (table.Usable()) return table.Decode(in, size, out);
   for (size_t i = 0; i < size; ++i) out[i] = in[i] < 0x80 ? in[i] : Replacement;
   return size;
@@ -334,4 +355,21 @@ std::u16string DecodeStory(std::string_view bytes) {
   std::u16string text(MaxDecodedLength(bytes.substr(0, 3), bytes.size()), u'\0');
   text.resize(DecodeStory(bytes, text.data()));
   return text;
+}
+
+size_t EncodeCp932(std::u16string_view text, std::string& out) {
+  const Cp932Table& table = TheCp932Table();
+  out.clear();
+  out.reserve(text.size() * 2);
+  static const std::vector<uint16_t> usable = table.Usable() ? table.Codes() : std::vector<uint16_t>();
+  const std::vector<uint16_t>* codes = usable.empty() ? nullptr : &usable;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    // U+0000 is the one unit whose code is 0.
+    const uint16_t code = unit == 0 ? 0 : codes != nullptr ? (*codes)[unit] : unit < 0x80 ? unit : 0;
+    if (code == 0 && unit != 0) return i;
+    if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
+    out.push_back(static_cast<char>(code & 0xFF));
+  }
+  return std::u16string_view::npos;
 }

@@ -35,6 +35,12 @@ size_t DecodeStory(std::string_view bytes, char16_t* out);
 // The same into a string, for callers that do not mind the extra copy.
 std::u16string DecodeStory(std::string_view bytes);
 
+// Writes text in code page 932 so that DecodeStory reads it back as it is:
+// each unit as the first code that reads as it. Returns the index of the
+// first unit code page 932 has no code for, or npos when all were written;
+// `out` then holds what came before it.
+size_t EncodeCp932(std::u16string_view text, std::string& out);
+
 // UTF-16 holds no surrogate that is not half of a pair once decoded: each
 // becomes U+FFFD. Text that is UTF-16 already is read the same way.
 bool HasLoneSurrogate(std::u16string_view units);

@@ -137,3 +137,40 @@ TEST(StoryDecoder, NeverWritesMoreThanTheBound) {
 }
 
 }  // namespace
+
+// What the page saves a Shift-JIS story with: every unit a code reads as is
+// written as a code that reads back as that unit, and a unit no code gives
+// stops the writing at its index rather than becoming a guess.
+TEST(StoryDecoder, WritesCodePage932SoItReadsBack) {
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    for (unsigned trail = 0; trail < 256; ++trail) {
+      std::string code(1, static_cast<char>(lead));
+      code += static_cast<char>(trail);
+      const std::u16string read = DecodeStory("\x82\xA0" + code);
+      // Bytes that are no code read as U+FFFD, which no code gives back.
+      if (read.find(u'\uFFFD') != std::u16string::npos) continue;
+      std::string written;
+      ASSERT_EQ(EncodeCp932(read, written), std::u16string_view::npos) << "bytes " << lead << " " << trail;
+      ASSERT_EQ(DecodeStory(written), read) << "bytes " << lead << " " << trail;
+    }
+  }
+  const struct {
+    const char* why;
+    std::u16string_view text;
+    size_t missing;
+    std::string_view bytes;
+  } cases[] = {
+      {"kana and kanji, CR LF", u"あ漢\r\nｱ", std::u16string_view::npos, "\x82\xA0\x8A\xBF\r\n\xB1"sv},
+      {"a lone line feed stays one byte", u"a\nb", std::u16string_view::npos, "a\nb"sv},
+      {"a backslash is the byte 5C", u"\\", std::u16string_view::npos, "\x5C"sv},
+      {"NUL", std::u16string_view(u"\0", 1), std::u16string_view::npos, "\0"sv},
+      {"an emoji has no code", u"あ\U0001F600", 1, "\x82\xA0"sv},
+      {"nor has é", u"café", 3, "caf"sv},
+      {"nor a replacement character", u"\uFFFD", 0, ""sv},
+  };
+  for (const auto& c : cases) {
+    std::string written;
+    EXPECT_EQ(EncodeCp932(c.text, written), c.missing) << c.why;
+    EXPECT_EQ(written, c.bytes) << c.why;
+  }
+}

@@ -379,7 +379,7 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
        svg ? "/error/code" : "/result/format", svg ? Json(-32803) : Json("dot")},
       {"play starts loaded, then each event", worked, "velnori/play", {{"events", {"down", "1"}}}, "/result/steps/2",
        Json::parse(R"({"event":"1","caption":"Up.","pos":54,"choice":"","flags":[-1,0,0,0,0],"minimized":false,)"
-                   R"("length":150,"message":null,"dialog":null,"line":2})")},
+                   R"("length":150,"message":null,"message_title":null,"dialog":null,"line":2})")},
       {"play's start step", worked, "velnori/play", {{"events", Json::array()}}, "/result/steps/0/line", 0},
       {"play from a line", worked, "velnori/play", {{"events", {"down"}}, {"fromLine", 5}}, "/result/steps/1/caption", "Road."},
       {"the empty step after a jump is on the line before its target", worked, "velnori/play",

@@ -115,12 +115,12 @@ TEST(VlnPlay, JsonLinesHoldExactlyTheAgreedKeys) {
   ASSERT_EQ(run.lines.size(), 3u);
   EXPECT_EQ(run.lines[0],
             "{\"event\":\"start\",\"caption\":\"Velnori\",\"pos\":0,\"choice\":\"\","
-            "\"flags\":[0,0,0,0,0],\"minimized\":false,\"length\":0,\"message\":null,"
+            "\"flags\":[0,0,0,0,0],\"minimized\":false,\"length\":0,\"message\":null,\"message_title\":null,"
             "\"dialog\":null}");
   EXPECT_EQ(run.lines[1],
             "{\"event\":\"open\",\"caption\":\"Morning. The alarm rings.\",\"pos\":35,"
             "\"choice\":\"\",\"flags\":[0,0,0,0,0],\"minimized\":false,\"length\":243,"
-            "\"message\":null,\"dialog\":{\"title\":\"ファイルを開く\",\"filter\":"
+            "\"message\":null,\"message_title\":null,\"dialog\":{\"title\":\"ファイルを開く\",\"filter\":"
             "\"Velnoriファイル(*.vln)|*.vln\",\"filter_index\":1,\"file_name\":\"\",\"flags\":4}}");
   EXPECT_EQ(Field(run.lines[2], "choice"), "\"[up],[sleep]\"");
   EXPECT_EQ(Field(run.lines[2], "dialog"), "null");

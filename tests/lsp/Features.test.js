@@ -366,6 +366,31 @@ describe('velnori/play gives what vln play --json prints', () => {
     });
   }
 
+  test('open: false begins before any story, exactly as vln play does', async () => {
+    const events = ['1', 'space', 'down', 'down', '2', 'down'];
+    const uri = newUri();
+    await server.open(uri, story('tests/vln/asa-sjis.vln'));
+    const { steps } = await server.request('velnori/play', { textDocument: { uri }, events, open: false });
+    const printed = vlnOutput(['play', '--json', 'tests/vln/asa-sjis.vln', ...events])
+      .trim().split(/\r?\n/).map((l) => JSON.parse(l));
+    assert.deepEqual(steps.map(({ line, ...rest }) => rest), printed);
+  });
+
+  test('stories answer the Open dialog by name, as file: events give vln play its files', async () => {
+    const events = ['file:tests/vln/pending.vln', 'down', 'down', 'file:tests/vln/second.vln', 'open', 'down', '1', 'file:nowhere.vln', 'open'];
+    const uri = newUri();
+    await server.open(uri, story('tests/vln/asa-sjis.vln'));
+    const { steps } = await server.request('velnori/play', {
+      textDocument: { uri }, events, open: false,
+      stories: { 'tests/vln/pending.vln': story('tests/vln/pending.vln'), 'tests/vln/second.vln': story('tests/vln/second.vln') },
+    });
+    const printed = vlnOutput(['play', '--json', 'tests/vln/pending.vln', ...events])
+      .trim().split(/\r?\n/).map((l) => JSON.parse(l));
+    assert.deepEqual(steps.map(({ line, ...rest }) => rest).slice(0, -1), printed.slice(0, -1));
+    // A name no story is given reads the document.
+    assert.equal(steps[steps.length - 1].caption, '朝だ。目覚ましが鳴っている。');
+  });
+
   test('fromLine starts reading at that line', async () => {
     const uri = newUri();
     await server.open(uri, worked);

@@ -1,6 +1,7 @@
 // velnori/map and velnori/play: what the author's tool's map and play give,
 // for the document's current text, for editor extensions to show beside it.
 #include "tools/vln/lsp/EditorTextInput.h"
+#include "tools/vln/lsp/NamedTextInput.h"
 #include "tools/vln/lsp/LspRequests.h"
 #include "tools/vln/map/MapDot.h"
 #include "tools/vln/map/MapRender.h"
@@ -8,6 +9,10 @@
 #include "tools/vln/play/PlayEvent.h"
 #include "tools/vln/play/PlayReplay.h"
 #include "tools/vln/play/PlayReport.h"
+#include "tools/vln/reading/Utf8.h"
+
+#include <map>
+#include <string>
 
 namespace {
 
@@ -99,10 +104,26 @@ LspReply Play(LspDocument& document, const Json& params) {
                                   : Json(nullptr);
     return json;
   };
-  // The document's own text is the story, whatever the Open dialog names.
-  EditorTextInput input(document.Text());
+  // The document's own text is the story, whatever the Open dialog names,
+  // but for the names "stories" gives texts of their own.
+  std::map<std::string, std::u16string> stories;
+  if (const Json* given = Member(params, "stories"); given != nullptr && !given->is_null()) {
+    if (!given->is_object()) return LspError{LspErrorCode::InvalidParams, "stories maps names to texts"};
+    for (const auto& [name, text] : given->items()) {
+      if (!text.is_string()) return LspError{LspErrorCode::InvalidParams, "the story " + name + " is no text"};
+      stories.emplace(name, Utf8ToUtf16(text.get<std::string>()));
+    }
+  }
+  NamedTextInput input(document.Text(), std::move(stories));
   Json steps = Json::array();
-  for (const PlayStep& step : ReplayFromOpen("document", input, events, from)) steps.push_back(stepJson(step));
+  // "open": false begins before any story, as the reader does; its Open
+  // dialog answers the document.
+  const Json* open = Member(params, "open");
+  const bool opened = open == nullptr || !open->is_boolean() || open->get<bool>();
+  for (const PlayStep& step : opened ? ReplayFromOpen("document", input, events, from)
+                                     : ReplayFromStart("document", input, events)) {
+    steps.push_back(stepJson(step));
+  }
   return Json{{"steps", std::move(steps)}};
 }
 

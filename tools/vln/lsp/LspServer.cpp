@@ -173,7 +173,7 @@ LspReply LspServer::Answer(const Json& id, const std::string& method, const Hand
   }
   if (mayBeOvertaken) {
     SetRunningInbox(nullptr);
-    // An answer about a text the editor no longer holds would mislead it.
+    // An answer about a text the editor has since changed would mislead it.
     if (const int code = inbox_->EndRequest(); code != 0) return Overtaken(code);
   }
   return reply;

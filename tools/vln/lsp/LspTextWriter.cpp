@@ -14,8 +14,8 @@ void LspTextWriter::Number(size_t value) {
 }
 
 // Well-formed UTF-8 goes as it is, its quotes and backslashes escaped; a
-// control character or a malformed byte is left to the library, which then
-// writes it as it always did.
+// control character or a malformed byte is left to the library, whose
+// escapes and replacements the rest of the server's JSON uses too.
 void LspTextWriter::String(const std::string& text) {
   const bool control = std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
   if (control || !IsUtf8(text)) {

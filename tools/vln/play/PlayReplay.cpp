@@ -18,3 +18,14 @@ std::vector<PlayStep> ReplayFromOpen(const std::string& storyPath, TextFileInput
   }
   return steps;
 }
+
+std::vector<PlayStep> ReplayFromStart(const std::string& storyPath, TextFileInput& input,
+                                      const std::vector<PlayEvent>& events) {
+  PlaySession session(storyPath, input);
+  std::vector<PlayStep> steps{session.Start()};
+  for (const PlayEvent& event : events) {
+    if (session.Ended()) break;
+    steps.push_back(session.Apply(event));
+  }
+  return steps;
+}

@@ -15,3 +15,9 @@
 // for each event, until the reader is closed.
 std::vector<PlayStep> ReplayFromOpen(const std::string& storyPath, TextFileInput& input,
                                      const std::vector<PlayEvent>& events, std::optional<int32_t> from);
+
+// A reading replayed from the window just created, as `vln play` does: the
+// first step, "start", is the reader with no story, and the Open dialog a
+// key brings up answers the story at `storyPath`.
+std::vector<PlayStep> ReplayFromStart(const std::string& storyPath, TextFileInput& input,
+                                      const std::vector<PlayEvent>& events);

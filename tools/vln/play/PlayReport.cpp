@@ -75,6 +75,13 @@ std::string PlayJsonLine(const PlayStep& step, LoneSurrogates lone) {
     out += "null";
   }
   out += ',';
+  AppendKey(out, "message_title");
+  if (step.Message) {
+    AppendJsonString(out, step.MessageTitle, lone);
+  } else {
+    out += "null";
+  }
+  out += ',';
   AppendKey(out, "dialog");
   AppendDialog(out, step.Dialog, lone);
   out += '}';

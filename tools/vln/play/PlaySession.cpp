@@ -49,7 +49,10 @@ PlayStep PlaySession::Snapshot(std::string event, size_t messagesBefore,
   step.Flags = {story_.FlagA, story_.FlagB, story_.FlagC, story_.FlagD, story_.FlagE};
   step.Minimized = window_.IsMinimized();
   step.Length = story_.StoryText.size();
-  if (window_.Messages().size() > messagesBefore) step.Message = window_.Messages().back().Text;
+  if (window_.Messages().size() > messagesBefore) {
+    step.Message = window_.Messages().back().Text;
+    step.MessageTitle = window_.Messages().back().Title;
+  }
   if (window_.DialogSetups().size() > dialogsBefore) step.Dialog = window_.DialogSetups().back();
   step.Ended = window_.QuitRequested();
   step.ShownFrom = window_.ShownFrom();

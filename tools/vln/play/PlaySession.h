@@ -20,8 +20,9 @@ struct PlayStep {
   std::array<int16_t, FlagCount> Flags{};
   bool Minimized = false;
   size_t Length = 0;
-  // Shown during this event, if any.
+  // The message box shown during this event, if any, and its title.
   std::optional<std::u16string> Message;
+  std::u16string MessageTitle;
   std::optional<OpenDialogSetup> Dialog;
   // The session is over (Exit); later events are not run.
   bool Ended = false;
