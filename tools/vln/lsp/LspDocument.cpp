@@ -36,7 +36,7 @@ void LspDocument::Edit(size_t from, size_t to, std::u16string_view text) {
   if (from > to) std::swap(from, to);
   from = std::min(from, text_.size());
   to = std::min(to, text_.size());
-  if (!analysis_ || !analysis_->TakeEditInPlainLine(from, to - from, text)) {
+  if (!analysis_ || !analysis_->TakeEditInLine(from, to - from, text)) {
     analysis_.reset();
     wholeTokens_.reset();
   }

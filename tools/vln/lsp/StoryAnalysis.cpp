@@ -12,6 +12,37 @@
 #include "tools/vln/map/StoryMap.h"
 #include "tools/vln/reading/StoryReach.h"
 
+namespace {
+
+// A unit an edit of a line's shown text may take out or put in: nothing the
+// interpreter or a check reads as markup, no space a trim could take off, and
+// nothing a check warns of.
+bool ShownUnit(char16_t unit) {
+  const bool markup = unit == u'?' || unit == u':' || unit == u'>' || unit == u'[' || unit == u']' || unit == u',';
+  const bool odd = unit <= u' ' || unit == u'\u3000' || (unit >= 0xD800 && unit <= 0xDFFF) || unit == u'\uFFFD' ||
+                   unit == u'\uFEFF';
+  return !markup && !odd;
+}
+
+bool AllShown(std::u16string_view units) { return std::all_of(units.begin(), units.end(), ShownUnit); }
+
+// Whether replacing `removed` units at `inside` of `line` leaves its markup
+// as it was: the edit lies between the label and the first "?", ":" or ">",
+// with something shown right in front of it and right behind it, unless a
+// marker or the line's end is there, so that no part of the line is split
+// anew and neither how the line begins nor the spaces around what it shows
+// change.
+bool EditOfShownText(std::u16string_view line, size_t inside, size_t removed, std::u16string_view inserted) {
+  const size_t label = LineLabel(line).size();
+  const size_t marker = std::min(line.find_first_of(u"?:>"), line.size());
+  const size_t behind = inside + removed;
+  if (inside <= label || behind > marker || !ShownUnit(line[inside - 1])) return false;
+  if (behind < marker && !ShownUnit(line[behind])) return false;
+  return AllShown(line.substr(inside, removed)) && AllShown(inserted);
+}
+
+}  // namespace
+
 StoryAnalysis::StoryAnalysis(std::u16string_view editorText, SavedLineFeed lineFeeds)
     : story_(editorText, lineFeeds) {}
 
@@ -42,33 +73,51 @@ const std::vector<LabelWays>& StoryAnalysis::WaysIntoLabels() {
   return *ways_;
 }
 
-const std::vector<std::u16string>& StoryAnalysis::LooseTargets() {
-  if (looseTargets_) return *looseTargets_;
-  looseTargets_.emplace();
+const std::vector<std::u16string>& StoryAnalysis::LandingNames() {
+  if (landingNames_) return *landingNames_;
+  landingNames_.emplace();
   const auto add = [this](std::u16string_view list) {
     for (size_t start = 0; start <= list.size();) {
       const std::u16string_view name = NextListItem(list, start);
-      if (!name.empty() && name.front() != u'[') looseTargets_->emplace_back(name);
+      if (!name.empty()) landingNames_->emplace_back(name);
+    }
+  };
+  const auto addMarkup = [this, &add](std::u16string_view text) {
+    const LineMarkup markup = ReadLineMarkup(text);
+    if (markup.HasChoice) add(markup.ChoiceList);
+    if (markup.HasJump()) {
+      // A plain target is one name, commas and all.
+      if (!markup.PlainTarget.empty()) landingNames_->emplace_back(markup.PlainTarget);
+      add(markup.Names);
     }
   };
   // More than the targets (every item of every list, every name of every
-  // jump, taken or not): a line that begins with any of them is left to a
-  // new analysis.
+  // jump, taken or not): an edit that may change whether a line begins with
+  // any of them is left to a new analysis.
+  std::vector<size_t> landings;
   for (size_t i = 0; i < Lines().Lines().size(); ++i) {
     if ((Lines().Marks(i) & (StoryLines::Question | StoryLines::Greater)) == 0) continue;
-    const LineMarkup markup = ReadLineMarkup(Lines().Lines()[i].Text);
-    if (markup.HasChoice) {
-      add(markup.ChoiceList);
-      for (size_t start = 0; start <= markup.ChoiceList.size();) {
-        farthestMissLanding_ = std::max(farthestMissLanding_, NextListItem(markup.ChoiceList, start).size() + 2);
-      }
-    }
-    if (markup.HasJump()) {
-      add(markup.PlainTarget);
-      add(markup.Names);
+    const std::u16string_view line = Lines().Lines()[i].Text;
+    addMarkup(line);
+    const LineMarkup markup = ReadLineMarkup(line);
+    for (size_t start = 0; markup.HasChoice && start <= markup.ChoiceList.size();) {
+      landings.push_back(NextListItem(markup.ChoiceList, start).size() + 2);
     }
   }
-  return *looseTargets_;
+  // A key that misses reads on from the middle of a line near the story's
+  // start: the markup it meets there can name targets of its own. Read from
+  // each place around the landing, so as to take in too many, never too few.
+  std::sort(landings.begin(), landings.end());
+  landings.erase(std::unique(landings.begin(), landings.end()), landings.end());
+  for (const size_t landing : landings) {
+    farthestMissLanding_ = std::max(farthestMissLanding_, landing);
+    for (size_t pos = landing > 1 ? landing - 1 : 1; pos <= landing + 1; ++pos) {
+      const StoryLines::Line& line = Lines().Lines()[Lines().LineIndexAt(static_cast<int64_t>(pos))];
+      const auto inside = static_cast<size_t>(static_cast<int64_t>(pos) - line.Start);
+      if (static_cast<int64_t>(pos) >= line.Start && inside <= line.Text.size()) addMarkup(line.Text.substr(inside));
+    }
+  }
+  return *landingNames_;
 }
 
 bool StoryAnalysis::PlainText(std::u16string_view line) {
@@ -78,18 +127,33 @@ bool StoryAnalysis::PlainText(std::u16string_view line) {
     const bool odd = unit < u' ' || (unit >= 0xD800 && unit <= 0xDFFF) || unit == u'\uFFFD' || unit == u'\uFEFF';
     if (markup || odd) return false;
   }
-  return std::none_of(LooseTargets().begin(), LooseTargets().end(),
-                      [line](const std::u16string& target) { return line.starts_with(target); });
+  return !BeginsTarget(line, 0);
 }
 
-bool StoryAnalysis::TakeEditInPlainLine(size_t from, size_t removed, std::u16string_view inserted) {
+bool StoryAnalysis::BeginsTarget(std::u16string_view line, size_t kept) {
+  return std::any_of(LandingNames().begin(), LandingNames().end(), [line, kept](const std::u16string& target) {
+    return target.size() > kept && line.starts_with(target);
+  });
+}
+
+bool StoryAnalysis::TakeEditInLine(size_t from, size_t removed, std::u16string_view inserted) {
   const std::optional<EditorStory::LineSpot> spot = story_.LineOfEdit(from, removed);
   // The first line is where the reading starts, and no target can land on it.
-  if (!spot || spot->Line == 0 || Lines().Marks(spot->Line) != 0) return false;
+  if (!spot || spot->Line == 0) return false;
   const StoryLines::Line& line = Lines().Lines()[spot->Line];
   std::u16string after(line.Text);
   after.replace(spot->Inside, removed, inserted);
-  if (!PlainText(line.Text) || !PlainText(after)) return false;
+  if (Lines().Marks(spot->Line) == 0) {
+    if (!PlainText(line.Text) || !PlainText(after)) return false;
+  } else {
+    // The units in front of the edit begin the line as they did: only a
+    // longer target can land on it, or stop landing there.
+    if (line.Text.size() > LongestPortableLine || after.size() > LongestPortableLine ||
+        !EditOfShownText(line.Text, spot->Inside, removed, inserted) || BeginsTarget(line.Text, spot->Inside) ||
+        BeginsTarget(after, spot->Inside)) {
+      return false;
+    }
+  }
   if (static_cast<size_t>(line.Start) <= farthestMissLanding_) return false;
   const auto inLine = [&line](int64_t pos) { return pos >= line.Start && pos <= line.End; };
   if (findings_) {
@@ -121,9 +185,9 @@ bool StoryAnalysis::TakeEditInPlainLine(size_t from, size_t removed, std::u16str
   const std::u16string_view before = Text();
   story_.EditLine(*spot, removed, inserted);
   // The index holds places in the text. The map holds lines by their
-  // index, which stay, and views into the text, which move with it; no
-  // view is into the edited line, which begins no passage and holds no
-  // choice.
+  // index, which stay, and views into the text, which move with it; a view
+  // into the edited line (its label, what it shows, its choice) is made
+  // again with the whole map.
   targets_.reset();
   if (map_) {
     const auto lineFrom = static_cast<size_t>(line.Start - 1);

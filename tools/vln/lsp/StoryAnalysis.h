@@ -37,20 +37,23 @@ class StoryAnalysis {
   const std::vector<LabelWays>& WaysIntoLabels();
 
   // Takes an edit of the editor's text (`removed` units at `from` replaced
-  // by `inserted`) that stays inside a line of plain text and leaves it
-  // plain: no markup, no line a search can land on, no line a finding
-  // quotes. Such an edit changes no way through the story and no finding
-  // but where the findings after it stand, so the analysis follows it
-  // without being made again. False, with nothing changed, for any other
-  // edit.
-  bool TakeEditInPlainLine(size_t from, size_t removed, std::u16string_view inserted);
+  // by `inserted`) that stays inside a line and leaves its markup as it
+  // was: a plain line that stays plain, or the shown text of a line with
+  // markup; on no line a search can land on after it, or stop landing on,
+  // and no line a finding quotes. Such an edit changes no way through the
+  // story and no finding but where the findings after it stand, so the
+  // analysis follows it without being made again. False, with nothing
+  // changed, for any other edit.
+  bool TakeEditInLine(size_t from, size_t removed, std::u16string_view inserted);
 
  private:
   // Whether `line` holds a plain line's text the edit may leave: nothing
   // the interpreter or a check reads as markup, not blank, and no line a
   // target without brackets would begin.
   bool PlainText(std::u16string_view line);
-  const std::vector<std::u16string>& LooseTargets();
+  // Whether `line` begins with a target longer than `kept` units.
+  bool BeginsTarget(std::u16string_view line, size_t kept);
+  const std::vector<std::u16string>& LandingNames();
 
   EditorStory story_;
   std::optional<CheckFindings> findings_;
@@ -58,9 +61,9 @@ class StoryAnalysis {
   std::optional<std::vector<bool>> reached_;
   std::unique_ptr<StoryMap> map_;
   std::unique_ptr<std::vector<LabelWays>> ways_;
-  // Every jump or choice target that does not begin with "[": any line may
-  // begin with one. Edits in plain lines leave them as they are.
-  std::optional<std::vector<std::u16string>> looseTargets_;
+  // Every jump or choice target: a line may begin with one. Edits the
+  // analysis follows leave them as they are.
+  std::optional<std::vector<std::u16string>> landingNames_;
   // A choice key whose target begins no line goes on at 2 + the target's
   // length from the story's start: an edit in front of the farthest such
   // place could move what it lands on.
