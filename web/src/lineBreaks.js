@@ -4,6 +4,7 @@
 // edits. A lone LF stays inside its line, held by LONE_LF.
 import { StateField, StateEffect, RangeValue, RangeSet, MapMode } from '@codemirror/state';
 import { invertedEffects } from '@codemirror/commands';
+import { EditorView } from '@codemirror/view';
 
 // A noncharacter: never a story's text, so a save can only turn the
 // page's own marks back into LF.
@@ -43,6 +44,14 @@ const keptInHistory = invertedEffects.of((tr) => {
   return deleted.length ? [restoreLoneCrs.of(deleted)] : [];
 });
 
+// Text pasted in is read by the reader's rule too: its CR LF and lone CR
+// are breaks, its lone LF stays inside the line. Text copied out carries
+// the story's own line ends, so a copy pasted back is the same text.
+const pastedAsStory = EditorView.clipboardInputFilter.of((text) =>
+  text.replace(/\r\n|\r|\n/g, (mark) => (mark === '\n' ? LONE_LF : '\n')));
+const copiedAsStory = EditorView.clipboardOutputFilter.of((text) =>
+  text.replace(/[\n\uFDD0]/g, (mark) => (mark === LONE_LF ? '\n' : '\r\n')));
+
 // The editor's text for a story's, and the field that knows its lone CRs.
 export function editorText(text) {
   if (text.includes(LONE_LF)) throw new Error('The story holds U+FDD0, a noncharacter the page keeps for its own marks.');
@@ -59,7 +68,7 @@ export function editorText(text) {
     from = match.index + match[0].length;
   }
   doc += text.slice(from);
-  return { doc, breaks: [loneCrs.init(() => RangeSet.of(crs)), keptInHistory] };
+  return { doc, breaks: [loneCrs.init(() => RangeSet.of(crs)), keptInHistory, pastedAsStory, copiedAsStory] };
 }
 
 // The story's text between two of the editor's positions, its own breaks

@@ -98,6 +98,8 @@ test('an edit beside a lone CR keeps it and the breaks after it, and the server 
     { line: 1, type: '??[b],[nowhere]', problem: /^line 2 .*choice-target-missing/, marked: 1, saved: '[a]x\rWait??[b],[nowhere]\r\n[b]y\nz\r\n' },
     { line: 0, type: 'Q', saved: '[a]xQ\rWait\r\n[b]y\nz\r\n' },
     { line: 1, keys: ['Home', 'Backspace', 'Control+KeyZ'], saved: story },
+    // Pasted text keeps its lone LF inside the line; its CR LF is a break.
+    { line: 0, paste: 'p\nq\r\nr', saved: '[a]xp\nq\r\nr\rWait\r\n[b]y\nz\r\n' },
     { line: 2, type: '\nWait??[b],[gone]', problem: /^line 5 .*choice-target-missing/, marked: 3, saved: '[a]x\rWait\r\n[b]y\nz\r\nWait??[b],[gone]\r\n' },
   ];
   for (const c of cases) {
@@ -105,13 +107,20 @@ test('an edit beside a lone CR keeps it and the breaks after it, and the server 
     await page.locator('.cm-line').nth(c.line).click();
     for (const key of c.keys || ['End']) await page.keyboard.press(key);
     if (c.type) await page.keyboard.type(c.type);
+    if (c.paste) {
+      await page.$eval('.cm-content', (content, text) => {
+        const data = new DataTransfer();
+        data.setData('text/plain', text);
+        content.dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
+      }, c.paste);
+    }
     if (c.problem) {
       await page.waitForFunction((want) => [...document.querySelectorAll('#problems li')]
         .some((row) => new RegExp(want).test(row.textContent)), c.problem.source);
       assert.strictEqual(await page.locator('.cm-line').nth(c.marked).locator('.cm-lintRange-error').count(), 1, c.type);
       assert.strictEqual(await page.locator('.cm-lintRange-error').count(), 1, c.type);
     }
-    assert.strictEqual((await saveStory(page)).toString('latin1'), c.saved, c.type || c.keys.join(' '));
+    assert.strictEqual((await saveStory(page)).toString('latin1'), c.saved, c.type || c.paste || c.keys.join(' '));
   }
 });
 
