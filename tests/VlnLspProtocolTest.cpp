@@ -110,6 +110,7 @@ TEST(LspProtocol, AnswersHostileMessagesAndGoesOn) {
        "Content-Length: " + std::to_string(Utf8ToUtf16(kana).size()) + "\r\n\r\n" + kana, -32700},
       {"a Content-Length that takes in the next message's header",
        "Content-Length: " + std::to_string(kana.size() + 12) + "\r\n\r\n" + kana, -32700},
+      {"an empty body", "Content-Length: 0\r\n\r\n", -32700},
       {"a whole header over 64 KiB", "Content-Length: 2\r\nX-Pad: " + std::string(65536, 'a') + "\r\n\r\n{}",
        -32700},
   };
@@ -142,6 +143,7 @@ TEST(LspProtocol, KeepsTheConversationsOrder) {
       {"the input ends without exit", Initialize() + Open("a") + hover, 1, 0},
       {"a request after shutdown", Initialize() + Open("a") + shutdown + hover + exit, 0, -32600},
       {"a truncated body at the end", Initialize() + Open("a") + hover + "Content-Length: 50\r\n\r\n{", 1, 0},
+      {"an empty body at the end", Initialize() + Open("a") + hover + "Content-Length: 0\r\n\r\n", 1, 0},
   };
   for (const Row& row : rows) {
     const Session session = Converse(row.input);

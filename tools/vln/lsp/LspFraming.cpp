@@ -157,7 +157,9 @@ void LspFrameReader::BodyWasNoMessage() {
   // Only the body just returned is still in the buffer as it was. A body
   // inside input already read again is not read a third time, so that
   // bodies nested in bodies cost no more than reading the input twice.
-  if (bodyStart_ == NoBody || resync_ || bodyStart_ < rereadUpTo_) return;
+  // An empty body holds no message, and the byte after it is the next
+  // message's own.
+  if (bodyStart_ == NoBody || resync_ || bodyStart_ < rereadUpTo_ || bodyStart_ == start_) return;
   rereadUpTo_ = start_;
   start_ = bodyStart_ + 1;
   bodyStart_ = NoBody;
