@@ -408,6 +408,8 @@ TEST(LspProtocol, AnswersEachRequestAboutTheDocument) {
       {"the outline's passages", worked, "textDocument/documentSymbol", Json::object(), "/result/1/name", "[up]"},
       {"a passage is text (String), not a namespace", worked, "textDocument/documentSymbol", Json::object(),
        "/result/1/kind", 15},
+      {"a caption's quotes and backslash in a symbol", "[s]Say \"so\" \\ \u3042.\r\n",
+       "textDocument/documentSymbol", Json::object(), "/result/0/detail", "Say \"so\" \\ \u3042."},
       {"completion over the bracket an editor closed", "[start]\r\n[road]x\r\nGo>>[ro]\r\n",
        "textDocument/completion", at(2, 7),
        "/result/items/0/textEdit/range/end/character", 8},

@@ -73,3 +73,10 @@ size_t EditorLines::LineOf(size_t offset) const {
   const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
   return static_cast<size_t>(after - starts_.begin()) - 1;
 }
+
+size_t EditorLines::LineOf(size_t offset, size_t near) const {
+  for (size_t line = near; line < starts_.size() && line <= near + 1; ++line) {
+    if (starts_[line] <= offset && (line + 1 == starts_.size() || offset < starts_[line + 1])) return line;
+  }
+  return LineOf(offset);
+}

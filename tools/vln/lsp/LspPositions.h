@@ -19,4 +19,5 @@ struct EditorPosition {
 // start.
 size_t OffsetAt(const EditorLines& lines, EditorPosition position, PositionEncoding encoding);
 
-EditorPosition PositionAt(const EditorLines& lines, size_t offset, PositionEncoding encoding);
+// `near`: a line to look at first, as EditorLines::LineOf.
+EditorPosition PositionAt(const EditorLines& lines, size_t offset, PositionEncoding encoding, size_t near = 0);

@@ -6,6 +6,7 @@
 #include "platform/StoryDecoder.h"
 #include "tools/vln/lsp/LspInbox.h"
 #include "tools/vln/lsp/LspJson.h"
+#include "tools/vln/reading/Utf8.h"
 
 void LspTextWriter::Number(size_t value) {
   char digits[24];
@@ -34,10 +35,30 @@ void LspTextWriter::String(const std::string& text) {
   out_ += '"';
 }
 
-void LspTextWriter::String(std::u16string_view text) { String(Utf8Of(text)); }
+void LspTextWriter::String(std::u16string_view text) {
+  // Names and captions are nearly always free of control characters and
+  // surrogates: those are written straight in, with no UTF-8 copy between.
+  const bool plain =
+      std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x20 && (c < 0xD800 || c > 0xDFFF); });
+  if (!plain) {
+    String(Utf8Of(text));
+    return;
+  }
+  const size_t at = out_.size();
+  out_.resize(at + 2 + text.size() * 3);  // three bytes a unit at most, an escape two
+  char* put = out_.data() + at;
+  *put++ = '"';
+  for (const char16_t c : text) {
+    if (c == '"' || c == '\\') *put++ = '\\';
+    put = PutUtf8(put, c);
+  }
+  *put++ = '"';
+  out_.resize(static_cast<size_t>(put - out_.data()));
+}
 
 void LspTextWriter::Position(size_t offset) {
-  const EditorPosition at = PositionAt(document_.Lines(), offset, document_.Encoding());
+  const EditorPosition at = PositionAt(document_.Lines(), offset, document_.Encoding(), line_);
+  line_ = at.Line;
   out_ += "{\"line\":";
   Number(at.Line);
   out_ += ",\"character\":";

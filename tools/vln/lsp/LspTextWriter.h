@@ -29,6 +29,7 @@ class LspTextWriter {
 
  private:
   size_t ranges_ = 0;
+  size_t line_ = 0;  // of the last position written
   std::string& out_;
   LspDocument& document_;
 };

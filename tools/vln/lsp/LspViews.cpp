@@ -37,10 +37,13 @@ LspReply Symbols(LspDocument& document, const Json&) {
   for (const StoryMap::Passage& passage : analysis.Map().Passages) {
     const auto& lines = analysis.Lines().Lines();
     const int64_t start = lines[passage.FirstLine].Start;
-    std::string name = Utf8Of(passage.Label.empty() ? passage.FirstText : passage.Label);
-    if (name.empty()) name = "line " + std::to_string(passage.FileLine);
+    const std::u16string_view name = passage.Label.empty() ? passage.FirstText : passage.Label;
     out.Raw(reply.Text.size() == 1 ? "{\"name\":" : ",{\"name\":");
-    out.String(name);
+    if (name.empty()) {
+      out.String("line " + std::to_string(passage.FileLine));
+    } else {
+      out.String(name);
+    }
     if (!passage.Label.empty()) {
       out.Raw(",\"detail\":");
       out.String(passage.FirstText);

@@ -183,27 +183,38 @@ bool StoryAnalysis::TakeEditInLine(size_t from, size_t removed, std::u16string_v
     }
   }
   const std::u16string_view before = Text();
+  const size_t editFrom = static_cast<size_t>(at - 1);
+  const size_t editTo = editFrom + removed;
   story_.EditLine(*spot, removed, inserted);
   // The index holds places in the text. The map holds lines by their
-  // index, which stay, and views into the text, which move with it; a view
-  // into the edited line (its label, what it shows, its choice) is made
-  // again with the whole map.
+  // index, which stay, and views into the text, which move with it: the
+  // edited line's label and what it shows are read again; any other view
+  // the edit touches is made again with the whole map.
   targets_.reset();
   if (map_) {
-    const auto lineFrom = static_cast<size_t>(line.Start - 1);
-    const size_t lineTo = lineFrom + line.Text.size() - static_cast<size_t>(delta);
     const auto moved = [&](std::u16string_view& view) {
       const auto first = reinterpret_cast<uintptr_t>(before.data());
       const auto place = reinterpret_cast<uintptr_t>(view.data());
       if (place < first || place > first + before.size() * sizeof(char16_t)) return true;  // a list of its own
       size_t offset = (place - first) / sizeof(char16_t);
-      if (offset + view.size() > lineFrom && offset <= lineTo) return false;
-      if (offset > lineTo) offset = static_cast<size_t>(static_cast<int64_t>(offset) + delta);
+      if (offset > editTo) {
+        offset = static_cast<size_t>(static_cast<int64_t>(offset) + delta);
+      } else if (offset + view.size() >= editFrom) {
+        return false;
+      }
       view = std::u16string_view(Text().data() + offset, view.size());
       return true;
     };
     bool kept = true;
-    for (StoryMap::Passage& passage : map_->Passages) kept = moved(passage.Label) && moved(passage.FirstText) && kept;
+    for (StoryMap::Passage& passage : map_->Passages) {
+      if (passage.FirstLine == spot->Line) {
+        const LineMarkup markup = ReadLineMarkup(Lines().Lines()[spot->Line].Text);
+        passage.Label = markup.Label;
+        passage.FirstText = markup.Shown;
+      } else {
+        kept = moved(passage.Label) && moved(passage.FirstText) && kept;
+      }
+    }
     for (StoryMap::Edge& edge : map_->Edges) kept = moved(edge.Item) && kept;
     if (!kept) map_.reset();
   }
