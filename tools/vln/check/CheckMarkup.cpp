@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "story/StoryCommand.h"
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 #include "tools/vln/check/CheckText.h"
@@ -17,19 +18,11 @@ constexpr int ChoiceKeys = 5;
 constexpr const char* LandsOnFirstBreak =
     "it lands on the story's first line break and goes on from the second line";
 
-// Whether the command, upper-cased as the interpreter reads it, holds one of
-// AON-EON, AOFF-EOFF or END anywhere. One pass: every keyword but END is a
-// flag letter followed by "ON" or "OFF".
-bool HasKeyword(std::u16string_view upper) {
-  for (size_t i = 0; i < upper.size(); ++i) {
-    const std::u16string_view rest = upper.substr(i);
-    if (rest.starts_with(u"END")) return true;
-    if (upper[i] >= u'A' && upper[i] <= u'E' &&
-        (rest.substr(1).starts_with(u"ON") || rest.substr(1).starts_with(u"OFF"))) {
-      return true;
-    }
-  }
-  return false;
+// Whether the interpreter finds any keyword in the command.
+bool HasKeyword(std::u16string_view command) {
+  const CommandSwitches found = ReadCommand(command);
+  const auto any = [](const auto& flags) { return std::find(flags.begin(), flags.end(), true) != flags.end(); };
+  return found.Ends || any(found.On) || any(found.Off);
 }
 
 size_t CountCommas(std::u16string_view list) {
@@ -170,13 +163,12 @@ void MarkupChecker::CheckLine(const StoryLines::Line& line, uint8_t marks) {
   if (markup.HasCommand) {
     anchor_ = Where(markup.CommandMarker);
     const std::u16string_view part = markup.Command;
-    const std::u16string upper = StoryUpperCase(part);
     if (const int64_t jump = StoryFind(1, part, u">>"); jump > 0) {
       Add(Severity::Warning, "jump-in-command", StoryMid(part, jump),
           "jump " + Quoted(StoryMid(part, jump)) +
               " after \"::\" is part of the command and is never taken");
     }
-    if (!HasKeyword(upper)) {
+    if (!HasKeyword(part)) {
       Add(Severity::Warning, "command-without-keyword",
           part.empty() ? markup.CommandMarker.substr(0, 2) : part,
           "command " + Quoted(part) +

@@ -3,15 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "story/StoryCommand.h"
 #include "story/StoryStrings.h"
 #include "tools/vln/reading/LineStartIndex.h"
-
-namespace {
-
-// A conditional jump's marker: ">>" and one of these letters.
-constexpr size_t FlagLetters = 5;
-
-}  // namespace
 
 LineMarkup ReadLineMarkup(std::u16string_view line) {
   LineMarkup m;
@@ -41,7 +35,7 @@ LineMarkup ReadLineMarkup(std::u16string_view line) {
     m.HasCommand = true;
     m.CommandMarker = text.substr(static_cast<size_t>(command - 1));
     m.Command = StoryTrim(StoryMid(text, command + 2));
-    m.Ends = StoryFind(1, StoryUpperCase(m.Command), u"END") > 0;
+    m.Ends = ReadCommand(m.Command).Ends;
     text = StoryTrim(StoryLeft(text, command - 1));
   }
   m.Rest = text;
@@ -50,7 +44,7 @@ LineMarkup ReadLineMarkup(std::u16string_view line) {
   if (m.JumpAt == 0) return m;
   // The marker of the earliest letter decides, wherever it stands: the
   // first of each letter is found in one pass over the jumps.
-  std::array<int64_t, FlagLetters> first{};
+  std::array<int64_t, FlagCount> first{};
   for (int64_t at = m.JumpAt; at > 0; at = StoryFind(at + 1, text, u">>")) {
     const size_t next = static_cast<size_t>(at) + 1;  // 0-based, after ">>"
     if (next < text.size() && text[next] >= u'A' && text[next] <= u'E') {
