@@ -15,6 +15,7 @@ int RunLsp(const std::vector<std::string>& args, std::ostream& err) {
     }
   }
   UseBinaryStandardStreams();
+  WidenStandardOutputPipe();
   StandardInput in;
   StandardOutput out;
   return RunLspSession(in, out);
