@@ -243,9 +243,10 @@ Session ConverseInSteps(std::vector<std::pair<std::string, std::string>> steps) 
 // and a range gives the tokens of its lines, numbered as in the whole.
 TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
   // The first edit is inside a reached line of plain text, the second adds
-  // markup.
+  // markup, the third is inside what a line with markup shows, in front of
+  // its markup.
   const std::string before = "[s]Start.\r\nplain\r\nGo??[a],[b]\r\n[a]A.>>[b]\r\n[b]B.::END\r\n";
-  const std::string after = "[s]Start.\r\nxplain\r\nGo??[a],[b]\r\n[a]>>[s]A.>>[b]\r\n[b]B.::END\r\n";
+  const std::string after = "[s]Start.\r\nxplain\r\nG\u99c5o??[a],[b]\r\n[a]>>[s]A.>>[b]\r\n[b]B.::END\r\n";
   const auto tokens = [](int id, const std::string& method, Json params = Json::object()) {
     params["textDocument"] = Document;
     return Frame(Request(id, "textDocument/semanticTokens/" + method, std::move(params)));
@@ -261,12 +262,13 @@ TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
       {Initialize() + Open(before) + tokens(2, "full"), R"("id":2,)"},
       {change(2, 1, 0, "x") + tokens(3, "full/delta", {{"previousResultId", "1"}}), R"("id":3,)"},
       {change(3, 3, 3, ">>[s]") + tokens(4, "full/delta", {{"previousResultId", "2"}}), R"("id":4,)"},
-      {tokens(5, "full") + tokens(6, "full/delta", {{"previousResultId", "old"}}) +
-           tokens(7, "range", {{"range", {{"start", At(3, 0)}, {"end", At(4, 2)}}}}) + Frame(Notification("exit")),
+      {change(4, 2, 1, "\u99c5") + tokens(5, "full/delta", {{"previousResultId", "3"}}), R"("id":5,)"},
+      {tokens(6, "full") + tokens(7, "full/delta", {{"previousResultId", "old"}}) +
+           tokens(8, "range", {{"range", {{"start", At(3, 0)}, {"end", At(4, 2)}}}}) + Frame(Notification("exit")),
        ""},
   });
   std::vector<uint32_t> data = (*session.Answer(2))["result"]["data"].get<std::vector<uint32_t>>();
-  for (const int id : {3, 4}) {
+  for (const int id : {3, 4, 5}) {
     const Json& result = (*session.Answer(id))["result"];
     ASSERT_TRUE(result.contains("edits")) << result.dump();
     for (const Json& edit : result["edits"]) {
@@ -276,16 +278,16 @@ TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
       data.insert(data.begin() + edit["start"].get<std::ptrdiff_t>(), added.begin(), added.end());
     }
   }
-  const std::vector<uint32_t> whole = (*session.Answer(5))["result"]["data"].get<std::vector<uint32_t>>();
+  const std::vector<uint32_t> whole = (*session.Answer(6))["result"]["data"].get<std::vector<uint32_t>>();
   EXPECT_EQ(data, whole);
   // The same as the tokens of the text opened afresh.
   const Session fresh = Converse(Initialize() + Open(after) + tokens(2, "full") + Frame(Notification("exit")));
   EXPECT_EQ(whole, (*fresh.Answer(2))["result"]["data"].get<std::vector<uint32_t>>());
   // An id that is not the last sent: every token again.
-  EXPECT_EQ((*session.Answer(6))["result"]["data"].get<std::vector<uint32_t>>(), whole);
+  EXPECT_EQ((*session.Answer(7))["result"]["data"].get<std::vector<uint32_t>>(), whole);
   // Lines 3 and 4, the last two: the whole's tokens from line 3 on, the
   // first counted from the document's start.
-  const std::vector<uint32_t> range = (*session.Answer(7))["result"]["data"].get<std::vector<uint32_t>>();
+  const std::vector<uint32_t> range = (*session.Answer(8))["result"]["data"].get<std::vector<uint32_t>>();
   size_t first = 0;
   for (uint32_t line = 0; first < whole.size(); first += 5) {
     if (line + whole[first] >= 3) break;
@@ -295,6 +297,32 @@ TEST(LspProtocol, SendsTokensInPartsThatMakeTheWhole) {
   ASSERT_EQ(range.size(), whole.size() - first);
   EXPECT_EQ(range[0], 3u);
   EXPECT_EQ(std::vector<uint32_t>(range.begin() + 1, range.end()), std::vector<uint32_t>(whole.begin() + static_cast<std::ptrdiff_t>(first) + 1, whole.end()));
+}
+
+// The outline kept across edits the analysis follows is the outline of the
+// edited text read afresh: the first edit renames an unlabelled passage, the
+// second lengthens the last line of a labelled one, the third shortens a
+// caption in the middle of a passage.
+TEST(LspProtocol, KeepsTheOutlineAsTheTextChanges) {
+  const std::string before = "[s]Start.\r\nGo??[a],[b]\r\n[a]A.>>[b]\r\nLost.\r\nMore lost.\r\n[b]B.\r\nBe.\r\nEnd.::END\r\n";
+  const std::string after = "[s]Start.\r\nGo??[a],[b]\r\n[a]A.>>[b]\r\nL\u99c5ost.\r\nMore lost.\r\n[b]B.\r\nB.\r\nEnd!.::END\r\n";
+  const auto outline = [](int id) { return Frame(Request(id, "textDocument/documentSymbol", {{"textDocument", Document}})); };
+  const auto change = [](int version, int line, int character, int removed, const std::string& text) {
+    return Frame(Notification("textDocument/didChange",
+                              {{"textDocument", {{"uri", "file:///s.vln"}, {"version", version}}},
+                               {"contentChanges", {{{"range", {{"start", At(line, character)}, {"end", At(line, character + removed)}}},
+                                                    {"text", text}}}}}));
+  };
+  const Session session = ConverseInSteps({
+      {Initialize() + Open(before) + outline(2), R"("id":2,)"},
+      {change(2, 3, 1, 0, "\u99c5") + outline(3), R"("id":3,)"},
+      {change(3, 7, 3, 0, "!") + outline(4), R"("id":4,)"},
+      {change(4, 6, 1, 1, "") + outline(5) + Frame(Notification("exit")), ""},
+  });
+  const Session fresh = Converse(Initialize() + Open(after) + outline(2) + Frame(Notification("exit")));
+  ASSERT_NE(session.Answer(5), nullptr);
+  EXPECT_EQ((*session.Answer(5))["result"], (*fresh.Answer(2))["result"]);
+  EXPECT_NE((*session.Answer(2))["result"], (*fresh.Answer(2))["result"]);
 }
 
 std::vector<int> RangeOf(const Json& answer) {

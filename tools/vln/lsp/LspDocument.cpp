@@ -2,6 +2,29 @@
 
 #include <algorithm>
 
+namespace {
+
+// Moves the tokens of `line` from `character` on by `by` characters, in the
+// protocol's numbers: five for each token, its line and start counted from
+// the token before. Only the first one moved changes; those after it on the
+// line keep their distance to it.
+void MoveTokensInLine(std::vector<uint32_t>& data, size_t line, size_t character, int64_t by) {
+  size_t at = 0;
+  size_t start = 0;
+  for (size_t i = 0; i + 4 < data.size(); i += 5) {
+    if (data[i] != 0) start = 0;
+    at += data[i];
+    start += data[i + 1];
+    if (at > line) return;
+    if (at == line && start >= character) {
+      data[i + 1] = static_cast<uint32_t>(static_cast<int64_t>(data[i + 1]) + by);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
 LspDocument::LspDocument(std::string uri, int64_t version, std::u16string text,
                          PositionEncoding encoding, SavedLineFeed lineFeeds)
     : uri_(std::move(uri)), version_(version), text_(std::move(text)), encoding_(encoding), lineFeeds_(lineFeeds) {
@@ -11,7 +34,7 @@ LspDocument::LspDocument(std::string uri, int64_t version, std::u16string text,
 void LspDocument::FileRead(SavedStory file, bool clientSaid) {
   if (!clientSaid) {
     const SavedLineFeed lineFeeds = SavedLineFeedOf(file, text_);
-    if (lineFeeds != lineFeeds_) analysis_.reset();
+    if (lineFeeds != lineFeeds_) ForgetAnalysis();
     lineFeeds_ = lineFeeds;
   }
   savedLoneLineFeeds_ = std::move(file.LoneLineFeeds);
@@ -36,18 +59,33 @@ void LspDocument::Edit(size_t from, size_t to, std::u16string_view text) {
   if (from > to) std::swap(from, to);
   from = std::min(from, text_.size());
   to = std::min(to, text_.size());
-  if (!analysis_ || !analysis_->TakeEditInLine(from, to - from, text)) {
-    analysis_.reset();
-    wholeTokens_.reset();
-  }
+  const bool taken = analysis_ && analysis_->TakeEditInLine(from, to - from, text);
+  if (!taken) ForgetAnalysis();
+  const EditorPosition oldEnd = PositionAt(*lines_, to, encoding_);
   text_.replace(from, to - from, text);
   lines_->Replaced(text_, from, to - from, text.size());
+  if (taken && wholeTokens_) {
+    // An edit the analysis follows is no token and splits none, and stays
+    // on its line: only the markup behind it on that line moves along.
+    const EditorPosition newEnd = PositionAt(*lines_, from + text.size(), encoding_);
+    MoveTokensInLine(*wholeTokens_, oldEnd.Line, oldEnd.Character,
+                     static_cast<int64_t>(newEnd.Character) - static_cast<int64_t>(oldEnd.Character));
+  }
+  if (taken && outline_) {
+    const StoryAnalysis& analysis = *analysis_;
+    outline_->EditedLines.push_back(analysis.Lines().LineIndexAt(analysis.Story().StoryPos(from)));
+  }
 }
 
 void LspDocument::Changed() {
   lines_ = std::make_unique<EditorLines>(text_);
+  ForgetAnalysis();
+}
+
+void LspDocument::ForgetAnalysis() {
   analysis_.reset();
   wholeTokens_.reset();
+  outline_.reset();
 }
 
 StoryAnalysis& LspDocument::Analysis() {

@@ -52,6 +52,15 @@ class LspDocument {
   // inside a line of plain text leaves them as they are: that line holds
   // none, and no other line moves.
   std::optional<std::vector<uint32_t>>& WholeTokens() { return wholeTokens_; }
+  // The outline's answer last written, kept the same way: where each
+  // passage's entry begins (and, last, where the list ends), and the story
+  // lines edited since, whose entries are to be written again.
+  struct WrittenOutline {
+    std::string Text;
+    std::vector<size_t> Starts;
+    std::vector<size_t> EditedLines;
+  };
+  std::optional<WrittenOutline>& Outline() { return outline_; }
 
   // The analysis of the current text, made when first asked for.
   StoryAnalysis& Analysis();
@@ -67,6 +76,8 @@ class LspDocument {
 
  private:
   void Changed();
+  // The analysis and all that is kept of it are made again when next asked for.
+  void ForgetAnalysis();
 
   std::string uri_;
   int64_t version_;
@@ -78,4 +89,5 @@ class LspDocument {
   std::vector<SavedStory::LoneLineFeed> savedLoneLineFeeds_;
   SentTokens lastTokens_;
   std::optional<std::vector<uint32_t>> wholeTokens_;
+  std::optional<WrittenOutline> outline_;
 };

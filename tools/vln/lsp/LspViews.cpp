@@ -1,6 +1,7 @@
 // Hover, outline, folding and semantic tokens: ways of looking at the text.
 #include "tools/vln/lsp/LspCapabilities.h"
 #include "tools/vln/lsp/LspInbox.h"
+#include "tools/vln/lsp/LspOutline.h"
 #include "tools/vln/lsp/LspRequests.h"
 #include "tools/vln/lsp/LspTextWriter.h"
 #include "tools/vln/lsp/StoryHover.h"
@@ -8,9 +9,6 @@
 #include "tools/vln/map/StoryMap.h"
 
 namespace {
-
-// A passage is a run of the story's text: the outline shows it as a string.
-constexpr int SymbolKindString = 15;
 
 LspReply Hover(LspDocument& document, int64_t pos, const Json&) {
   StoryAnalysis& analysis = document.Analysis();
@@ -27,37 +25,6 @@ Json PassageRange(LspDocument& document, const StoryMap::Passage& passage) {
   const auto& lines = document.Analysis().Lines().Lines();
   const int64_t start = lines[passage.FirstLine].Start;
   return document.StoryRange(start, lines[passage.LastLine].End - start);
-}
-
-LspReply Symbols(LspDocument& document, const Json&) {
-  StoryAnalysis& analysis = document.Analysis();
-  LspResultText reply;
-  LspTextWriter out(reply.Text, document);
-  out.Raw('[');
-  for (const StoryMap::Passage& passage : analysis.Map().Passages) {
-    const auto& lines = analysis.Lines().Lines();
-    const int64_t start = lines[passage.FirstLine].Start;
-    const std::u16string_view name = passage.Label.empty() ? passage.FirstText : passage.Label;
-    out.Raw(reply.Text.size() == 1 ? "{\"name\":" : ",{\"name\":");
-    if (name.empty()) {
-      out.String("line " + std::to_string(passage.FileLine));
-    } else {
-      out.String(name);
-    }
-    if (!passage.Label.empty()) {
-      out.Raw(",\"detail\":");
-      out.String(passage.FirstText);
-    }
-    out.Raw(",\"kind\":");
-    out.Number(SymbolKindString);
-    out.Raw(",\"range\":");
-    out.StoryRange(start, lines[passage.LastLine].End - start);
-    out.Raw(",\"selectionRange\":");
-    out.StoryRange(start, static_cast<int64_t>(passage.Label.size()));
-    out.Raw('}');
-  }
-  out.Raw(']');
-  return reply;
 }
 
 LspReply Folding(LspDocument& document, const Json&) {
@@ -199,7 +166,7 @@ LspReply SemanticTokensRange(LspDocument& document, const Json& params) {
 
 void AddViewRequests(LspServer& server) {
   server.AddRequest("textDocument/hover", AtPosition(server, Hover));
-  server.AddRequest("textDocument/documentSymbol", ForDocument(server, Symbols));
+  server.AddRequest("textDocument/documentSymbol", ForDocument(server, DocumentOutline));
   server.AddRequest("textDocument/foldingRange", ForDocument(server, Folding));
   server.AddRequest("textDocument/semanticTokens/full", ForDocument(server, SemanticTokens));
   server.AddRequest("textDocument/semanticTokens/full/delta", ForDocument(server, SemanticTokensDelta));
