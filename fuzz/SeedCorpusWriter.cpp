@@ -258,6 +258,8 @@ void WriteLspStream(const fs::path& dir) {
         withOpening(5, "garbage\r\n\r\nContent-Length: 1099511627776\r\n\r\n{" + FramedMessage("{x") +
                            FramedMessage("[1]") + FramedMessage("{\"id\":{},\"method\":\"x\"}") +
                            request("no/such", nullptr) + "Content-Length: 99\r\n\r\n{\"jsonrpc\""));
+  // An empty body, its header the last bytes there are.
+  Write(dir / "empty-body-at-end", withOpening(5, FramedMessage("") + request("shutdown", nullptr) + FramedMessage("")));
 }
 
 }  // namespace
