@@ -74,8 +74,8 @@ size_t EditorLines::LineOf(size_t offset) const {
   return static_cast<size_t>(after - starts_.begin()) - 1;
 }
 
-size_t EditorLines::LineOf(size_t offset, size_t near) const {
-  for (size_t line = near; line < starts_.size() && line <= near + 1; ++line) {
+size_t EditorLines::LineOf(size_t offset, size_t lookFirst) const {
+  for (size_t line = lookFirst; line < starts_.size() && line <= lookFirst + 1; ++line) {
     if (starts_[line] <= offset && (line + 1 == starts_.size() || offset < starts_[line + 1])) return line;
   }
   return LineOf(offset);

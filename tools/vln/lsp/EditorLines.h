@@ -22,9 +22,9 @@ class EditorLines {
   size_t End(size_t line) const;
   // The line that holds `offset`; a break belongs to the line it ends.
   size_t LineOf(size_t offset) const;
-  // The same, looking first at `near` and the line after it: an answer
+  // The same, looking first at `lookFirst` and the line after it: an answer
   // walks the text from front to back.
-  size_t LineOf(size_t offset, size_t near) const;
+  size_t LineOf(size_t offset, size_t lookFirst) const;
   std::u16string_view Text() const { return text_; }
 
  private:

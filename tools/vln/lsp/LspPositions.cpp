@@ -40,9 +40,9 @@ size_t OffsetAt(const EditorLines& lines, EditorPosition position, PositionEncod
   return i;
 }
 
-EditorPosition PositionAt(const EditorLines& lines, size_t offset, PositionEncoding encoding, size_t near) {
+EditorPosition PositionAt(const EditorLines& lines, size_t offset, PositionEncoding encoding, size_t lookFirst) {
   offset = std::min(offset, lines.Text().size());
-  const size_t line = lines.LineOf(offset, near);
+  const size_t line = lines.LineOf(offset, lookFirst);
   // Between the CR and the LF of a break: no client can stand there, and the
   // next line's start covers the same characters. Only the break's last unit
   // can be that place, so the text is read there alone.

@@ -19,5 +19,5 @@ struct EditorPosition {
 // start.
 size_t OffsetAt(const EditorLines& lines, EditorPosition position, PositionEncoding encoding);
 
-// `near`: a line to look at first, as EditorLines::LineOf.
-EditorPosition PositionAt(const EditorLines& lines, size_t offset, PositionEncoding encoding, size_t near = 0);
+// `lookFirst`: a line to look at first, as EditorLines::LineOf.
+EditorPosition PositionAt(const EditorLines& lines, size_t offset, PositionEncoding encoding, size_t lookFirst = 0);
