@@ -88,7 +88,8 @@ function show(step) {
   byId('reader').textContent = reader.join(', ');
   const message = byId('message');
   message.hidden = step.message === null || step.message === undefined;
-  message.textContent = step.message ? `Message box: ${step.message}` : '';
+  // The box's title too: the author sees all the reader's box says.
+  message.textContent = step.message ? `Message box "${step.message_title}": ${step.message}` : '';
 }
 
 window.addEventListener('message', (event) => {

@@ -1,6 +1,8 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert');
+const fs = require('fs');
+const os = require('os');
 const path = require('path');
 const { execFileSync } = require('child_process');
 const { launch, openView, waitFor, median, vlnProgram, root } = require('./harness');
@@ -90,5 +92,14 @@ test('play view in chromium: the worked example read with the keys', async (t) =
   await waitFor(page, () => document.querySelectorAll('#choice .item').length === 2);
   const widths = await page.evaluate(() => [...document.querySelectorAll('#choice .item .text')].map((t) => t.getBoundingClientRect().width));
   assert.ok(widths[1] > widths[0] * 1.2, `"   [sleep]" drawn as wide as "[sleep]": ${widths}`);
+
+  // A story with nothing to read: the reader's message box, title and text.
+  const empty = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'play-')), 'empty.vln');
+  fs.writeFileSync(empty, '');
+  const failed = played([], empty).at(-1);
+  await view.send({ type: 'step', step: { ...failed, line: null }, keys: 9 });
+  await waitFor(page, () => !document.getElementById('message').hidden);
+  assert.strictEqual(await page.evaluate(() => document.getElementById('message').textContent),
+    'Message box "エラー": ファイルが開けません');
   assert.deepStrictEqual(problems, []);
 });
