@@ -1,11 +1,11 @@
 #include "story/mdlRead.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
 #include <string_view>
 
 #include "story/StoryCommand.h"
+#include "story/StoryJump.h"
 #include "story/StoryStrings.h"
 #include "story/mdlFunction.h"
 
@@ -36,16 +36,7 @@ bool RunCommand(StoryState& story, std::u16string_view command) {
 // A conditional marker anywhere in the line decides, but its names are read
 // from just after the first ">>", even when that is another one.
 std::u16string JumpTarget(StoryState& story, std::u16string_view line, int64_t jump) {
-  // The marker of the earliest flag letter decides, wherever it stands: one
-  // pass over the line's ">>" finds them all.
-  int flag = FlagCount;
-  for (int64_t at = jump; at > 0; at = StoryFind(at + 1, line, u">>")) {
-    const auto letter = static_cast<size_t>(at) + 1;  // just after the ">>"
-    if (letter < line.size() && line[letter] >= u'A' && line[letter] < u'A' + FlagCount) {
-      flag = std::min(flag, line[letter] - u'A');
-    }
-  }
-  if (flag < FlagCount) {
+  if (const int flag = ReadJumpCondition(line, jump).Flag; flag < FlagCount) {
     const std::u16string_view names = StoryTrim(StoryMid(line, jump + 3));
     return GetListItem(names, StoryFlag(story, flag) == FlagOn ? 0 : 1);
   }

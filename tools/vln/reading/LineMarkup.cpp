@@ -1,9 +1,9 @@
 #include "tools/vln/reading/LineMarkup.h"
 
 #include <algorithm>
-#include <array>
 
 #include "story/StoryCommand.h"
+#include "story/StoryJump.h"
 #include "story/StoryStrings.h"
 #include "tools/vln/reading/LineStartIndex.h"
 
@@ -42,22 +42,9 @@ LineMarkup ReadLineMarkup(std::u16string_view line) {
   m.Shown = text;
   m.JumpAt = StoryFind(1, text, u">>");
   if (m.JumpAt == 0) return m;
-  // The marker of the earliest letter decides, wherever it stands: the
-  // first of each letter is found in one pass over the jumps.
-  std::array<int64_t, FlagCount> first{};
-  for (int64_t at = m.JumpAt; at > 0; at = StoryFind(at + 1, text, u">>")) {
-    const size_t next = static_cast<size_t>(at) + 1;  // 0-based, after ">>"
-    if (next < text.size() && text[next] >= u'A' && text[next] <= u'E') {
-      int64_t& seen = first[static_cast<size_t>(text[next] - u'A')];
-      if (seen == 0) seen = at;
-    }
-  }
-  for (size_t flag = 0; flag < first.size(); ++flag) {
-    if (first[flag] > 0) {
-      m.Flag = static_cast<int>(flag);
-      m.MarkerAt = first[flag];
-      break;
-    }
+  if (const JumpCondition condition = ReadJumpCondition(text, m.JumpAt); condition.Flag < FlagCount) {
+    m.Flag = condition.Flag;
+    m.MarkerAt = condition.MarkerAt;
   }
   // The names are read from just after the first ">>", wherever the marker
   // that decided stands.
