@@ -59,6 +59,9 @@ class LspDocument {
     std::string Text;
     std::vector<size_t> Starts;
     std::vector<size_t> EditedLines;
+    // The last answer's buffers, for the next to be written into.
+    std::string SpareText;
+    std::vector<size_t> SpareStarts;
   };
   std::optional<WrittenOutline>& Outline() { return outline_; }
 

@@ -52,27 +52,55 @@ LspDocument::WrittenOutline WholeOutline(LspDocument& document) {
 
 // Writes again the entries of the passages that hold an edited line: its
 // label, caption and length are all an edit the analysis follows changes.
+// One pass copies the entries between them, however many lines were edited.
 void RewriteEdited(LspDocument& document, LspDocument::WrittenOutline& outline) {
+  if (outline.EditedLines.empty()) return;
   StoryAnalysis& analysis = document.Analysis();
   const auto& passages = analysis.Map().Passages;
+  std::vector<size_t> edited;
   for (const size_t line : outline.EditedLines) {
     const auto after = std::upper_bound(passages.begin(), passages.end(), line,
                                         [](size_t l, const StoryMap::Passage& p) { return l < p.FirstLine; });
-    if (after == passages.begin() || line > (after - 1)->LastLine) continue;
-    const auto index = static_cast<size_t>(after - passages.begin()) - 1;
-    std::string entry;
-    LspTextWriter out(entry, document);
-    WriteEntry(out, analysis, passages[index]);
-    // Each entry but the last is followed by its comma.
-    const size_t from = outline.Starts[index];
-    const size_t length = outline.Starts[index + 1] - from - (index + 1 < passages.size() ? 1 : 0);
-    outline.Text.replace(from, length, entry);
-    const auto by = static_cast<std::ptrdiff_t>(entry.size()) - static_cast<std::ptrdiff_t>(length);
-    for (size_t i = index + 1; i < outline.Starts.size(); ++i) {
-      outline.Starts[i] = static_cast<size_t>(static_cast<std::ptrdiff_t>(outline.Starts[i]) + by);
+    if (after != passages.begin() && line <= (after - 1)->LastLine) {
+      edited.push_back(static_cast<size_t>(after - passages.begin()) - 1);
     }
   }
   outline.EditedLines.clear();
+  std::sort(edited.begin(), edited.end());
+  edited.erase(std::unique(edited.begin(), edited.end()), edited.end());
+
+  // Written into the buffers the pass before left behind: a new one of
+  // megabytes would cost more in page faults than the copy.
+  LspDocument::WrittenOutline written;
+  written.Text.swap(outline.SpareText);
+  written.Text.clear();
+  written.Text.reserve(outline.Text.size());
+  written.Starts.swap(outline.SpareStarts);
+  written.Starts.clear();
+  written.Starts.reserve(outline.Starts.size());
+  LspTextWriter out(written.Text, document);
+  size_t next = 0;  // the first passage not yet written
+  // Passages [next, end) as they were, each with the comma behind it.
+  const auto copyUpTo = [&](size_t end) {
+    const size_t from = outline.Starts[next];
+    for (size_t i = next; i < end; ++i) written.Starts.push_back(outline.Starts[i] - from + written.Text.size());
+    written.Text.append(outline.Text, from, outline.Starts[end] - from);
+    next = end;
+  };
+  out.Raw('[');
+  for (const size_t index : edited) {
+    copyUpTo(index);
+    written.Starts.push_back(written.Text.size());
+    WriteEntry(out, analysis, passages[index]);
+    if (index + 1 < passages.size()) out.Raw(',');
+    next = index + 1;
+  }
+  copyUpTo(passages.size());
+  written.Starts.push_back(written.Text.size());
+  out.Raw(']');
+  written.SpareText.swap(outline.Text);
+  written.SpareStarts.swap(outline.Starts);
+  outline = std::move(written);
 }
 
 }  // namespace
