@@ -11,7 +11,8 @@ function viewFrame(parent, name, received) {
   // out a thousand passages takes a second the editor must not stop for.
   frame.sandbox = 'allow-scripts';
   frame.title = name === 'map' ? 'Story map' : 'Play';
-  const host = `window.acquireVsCodeApi = () => ({
+  const host = `window.velnoriBesideEditor = true;
+  window.acquireVsCodeApi = () => ({
     postMessage: (message) => parent.postMessage({ velnoriView: ${JSON.stringify(name)}, message }, '*'),
     getState: () => null,
     setState: () => {},

@@ -139,16 +139,21 @@ test('a character Shift-JIS cannot hold is never written: the page names it and 
 });
 
 test('the map and the strip follow the text, the cursor and the keys', async () => {
-  const page = await newPage();
+  // The author presses a key at once, before the views have started.
+  const page = await openPage(browser);
+  pages.push(page);
+  await page.keyboard.press('Control+Home');
   const map = page.frameLocator('iframe.map');
   const strip = page.frameLocator('iframe.play');
   const caption = strip.locator('#caption');
   const line = (n) => page.locator('.cm-line').nth(n - 1);
   const steps = [
-    { why: 'opens on the first passage', check: async () => {
+    { why: 'opens on the first passage, the keys left with the editor', check: async () => {
       await map.locator('g.node.passage-link').nth(5).waitFor();
       await map.locator('g.node.current[data-id="L1"]').waitFor();
       await waitText(caption, 'Morning. The alarm rings.');
+      assert.ok(await page.evaluate(() => document.activeElement.closest('.cm-editor') !== null),
+        'the strip took the keys from the editor');
     } },
     { why: 'the cursor on line 5 marks its passage', check: async () => {
       await line(5).click();

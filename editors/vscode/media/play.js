@@ -103,5 +103,7 @@ window.addEventListener('message', (event) => {
   }
 });
 
-strip.focus();
+// A view of its own takes the keys at once. A frame beside an editor, as in
+// the browser page, leaves them where the author is typing.
+if (!window.velnoriBesideEditor) strip.focus();
 vscode.postMessage({ type: 'ready' });
