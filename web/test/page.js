@@ -21,6 +21,9 @@ async function openPage(browser, fragment = '') {
   page.errors = [];
   page.on('request', (request) => page.requests.push(request.url()));
   page.on('pageerror', (error) => page.errors.push(error.message));
+  // Playwright starts catching file choosers with the first listener, a
+  // round trip later: one opened by a key pressed in that time is lost.
+  page.on('filechooser', () => {});
   page.opened = Date.now();
   await page.goto(PAGE + fragment);
   return page;
