@@ -61,12 +61,13 @@ void LspDocument::Edit(size_t from, size_t to, std::u16string_view text) {
   to = std::min(to, text_.size());
   const bool taken = analysis_ && analysis_->TakeEditInLine(from, to - from, text);
   if (!taken) ForgetAnalysis();
-  const EditorPosition oldEnd = PositionAt(*lines_, to, encoding_);
+  // An edit the analysis follows is no token and splits none, and stays on
+  // its line: only the markup behind it on that line moves along.
+  const bool moveTokens = taken && wholeTokens_.has_value();
+  const EditorPosition oldEnd = moveTokens ? PositionAt(*lines_, to, encoding_) : EditorPosition{};
   text_.replace(from, to - from, text);
   lines_->Replaced(text_, from, to - from, text.size());
-  if (taken && wholeTokens_) {
-    // An edit the analysis follows is no token and splits none, and stays
-    // on its line: only the markup behind it on that line moves along.
+  if (moveTokens) {
     const EditorPosition newEnd = PositionAt(*lines_, from + text.size(), encoding_);
     MoveTokensInLine(*wholeTokens_, oldEnd.Line, oldEnd.Character,
                      static_cast<int64_t>(newEnd.Character) - static_cast<int64_t>(oldEnd.Character));
